@@ -1,0 +1,80 @@
+#include "app/AppManager.h"
+
+#include "app/KConstants.h"
+#include "app/KMsgManager.h"
+#include "app/KResources.h"
+#include "config/KConfigCommon.h"
+#include "platform/KPlatform.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFont>
+#include <QFontDatabase>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QTranslator>
+
+AppManager* AppManager::instance() {
+    static AppManager* manager = new AppManager;  // lives until process end
+    return manager;
+}
+
+AppManager::AppManager() : QObject(nullptr) {
+    initPointoraResources();
+    m_platform = KPlatform::instance();
+    m_configCommon = KConfigCommon::instance();
+    m_msgManager = KMsgManager::instance();
+
+    QCoreApplication::setApplicationVersion(QStringLiteral(APP_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral(ORGANIZATION_NAME));
+    QCoreApplication::setOrganizationDomain(QStringLiteral(ORGANIZATION_DOMAIN));
+}
+
+bool AppManager::init() {
+    setApplicationFont();
+    if (!m_translator)
+        m_translator = new QTranslator(this);
+    loadLanguage();
+    m_funcCommon.buildCatalogue();
+    registerQml();
+    return true;
+}
+
+void AppManager::setApplicationFont() {
+    const int id = QFontDatabase::addApplicationFont(QStringLiteral(APP_FONT));
+    const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
+    if (families.isEmpty()) {
+        qWarning().noquote() << "application font" << APP_FONT << "unavailable; using the default";
+        return;
+    }
+    QFont font(families.first());
+    font.setWeight(50);
+    QApplication::setFont(font);
+}
+
+bool AppManager::loadLanguage() {
+    if (!m_translator)
+        m_translator = new QTranslator(this);
+    const QString language = m_configCommon->getLanguage();
+    bool loaded = false;
+    if (language == QLatin1String("zh"))
+        loaded = m_translator->load(QStringLiteral(":/language_zh.qm"));
+    else if (language == QLatin1String("en"))
+        loaded = m_translator->load(QStringLiteral(":/language_en.qm"));
+    QCoreApplication::installTranslator(m_translator);
+    return loaded;
+}
+
+void AppManager::registerQml() {
+    m_uiManager.init();
+    QQmlContext* context = m_uiManager.engine()->rootContext();
+    context->setContextProperty(QStringLiteral("KMsgManager"), m_msgManager);
+    context->setContextProperty(QStringLiteral("KConfigCommon"), m_configCommon);
+    context->setContextProperty(QStringLiteral("KFuncCommon"), &m_funcCommon);
+    m_uiManager.load();
+}
+
+void AppManager::messageReceived(QString message) {
+    qInfo() << "[Info] 同名程序启动发来消息" << message;
+    emit m_uiManager.sigSetWindowStatus(true);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/UIManager.h"
+#include "simulation/KFuncCommon.h"
+
+#include <QObject>
+
+class KConfigCommon;
+class KMsgManager;
+class KPlatform;
+class QTranslator;
+
+// Assembles the running program: creates or looks up every back-end object, connects them,
+// publishes them to QML and loads the interface.
+class AppManager : public QObject {
+    Q_OBJECT
+public:
+    static AppManager* instance();
+
+    bool init();
+    UIManager* uiManager() { return &m_uiManager; }
+    KFuncCommon* funcCommon() { return &m_funcCommon; }
+
+    // Loads the translation file of the stored language into the translator and installs it.
+    // Returns whether a file was loaded.
+    bool loadLanguage();
+
+public slots:
+    void messageReceived(QString message);
+
+private:
+    AppManager();
+    void setApplicationFont();
+    void registerQml();
+
+    UIManager m_uiManager;
+    QTranslator* m_translator = nullptr;
+    KFuncCommon m_funcCommon;
+    KPlatform* m_platform = nullptr;
+    KConfigCommon* m_configCommon = nullptr;
+    KMsgManager* m_msgManager = nullptr;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class KSimController;
+
+// The operating-system layer below the program's logic. One backend is chosen once per process:
+// POINTORA_PLATFORM=sim selects the simulated system, anything else (or nothing) the real one of
+// the platform the program was built for. Subsystems ask the platform for the services they need;
+// the logic above never tests which backend runs.
+class KPlatform : public QObject {
+    Q_OBJECT
+public:
+    enum class Kind { Linux, Sim };
+
+    // The process-wide backend, created on first use. Call from the main thread first.
+    static KPlatform* instance();
+    // Which backend the environment asks for; unknown names fall back to the native one.
+    static Kind kindFromEnvironment();
+    static Kind nativeKind();
+
+    ~KPlatform() override;
+
+    virtual Kind kind() const = 0;
+    virtual QString name() const = 0;
+    // The simulated system's control face, or null on a real backend.
+    virtual KSimController* simController() { return nullptr; }
+
+protected:
+    explicit KPlatform(QObject* parent = nullptr);
+};
+
+// Creates a backend of the given kind (tests use this to get a fresh one).
+KPlatform* createPlatform(KPlatform::Kind kind, QObject* parent = nullptr);

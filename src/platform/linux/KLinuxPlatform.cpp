@@ -1,0 +1,3 @@
+#include "platform/linux/KLinuxPlatform.h"
+
+KLinuxPlatform::KLinuxPlatform(QObject* parent) : KPlatform(parent) {}

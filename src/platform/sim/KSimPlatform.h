@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/KPlatform.h"
+
+class KSimController;
+
+// The simulated system: devices, input and desktop services that exist only in this process and
+// are driven through KSimController's command socket.
+class KSimPlatform : public KPlatform {
+    Q_OBJECT
+public:
+    explicit KSimPlatform(QObject* parent = nullptr);
+    ~KSimPlatform() override;
+
+    Kind kind() const override { return Kind::Sim; }
+    QString name() const override { return QStringLiteral("sim"); }
+    KSimController* simController() override { return m_controller; }
+
+private:
+    KSimController* m_controller;
+};

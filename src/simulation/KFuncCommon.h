@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QVariantMap>
+
+// The catalogue of assignable functions: key value -> translated name, grouped by translated
+// group name. Built once at start-up, after the translator is installed.
+class KFuncCommon : public QObject {
+    Q_OBJECT
+public:
+    explicit KFuncCommon(QObject* parent = nullptr);
+
+    // Fills the catalogue in the current language; calling it again rebuilds it.
+    void buildCatalogue();
+
+    Q_INVOKABLE QVariantMap getCommonFuncMap();
+    Q_INVOKABLE QVariantMap getWheelFuncMap();
+    Q_INVOKABLE QVariantMap getBleFuncMap();
+    Q_INVOKABLE QString getKeyValueByName(QString funcName);
+    Q_INVOKABLE QString getNameByKeyValye(QString keyValue);
+
+    static bool isWindows();
+    static bool isWindows10();
+    static bool isWindows7();
+    // The same tests on given system strings, so that they can be checked on any system.
+    static bool isWindows(const QString& productType);
+    static bool isWindows10(const QString& productType, const QString& productVersion);
+    static bool isWindows7(const QString& productType, const QString& productVersion);
+
+private:
+    QVariantMap commonFuncMap;
+    QVariantMap wheelFuncMap;
+    QVariantMap bleFuncMap;
+};
