@@ -101,8 +101,6 @@ bool write(QtMsgType type, const QString& message) {
     const QString name = fileName(time);
     if (appendTo(primaryDirectory(), name, line))
         return true;
-    if (!directoryOverride().isEmpty())
-        return false;
     return appendTo(fallbackDirectory(), name, line);
 }
 

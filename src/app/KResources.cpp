@@ -2,11 +2,12 @@
 
 #include <QtGlobal>
 
-static void initTranslationsResource() {
+static void initResources() {
     Q_INIT_RESOURCE(translations);
+    Q_INIT_RESOURCE(qml);
 }
 
 void initPointoraResources() {
-    static const bool done = (initTranslationsResource(), true);
+    static const bool done = (initResources(), true);
     Q_UNUSED(done);
 }

@@ -1,0 +1,180 @@
+#include "common/ProgramRunner.h"
+#include "common/TestEnv.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QtTest>
+
+#include <signal.h>
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    static bool waitForFile(const QString& path, int timeoutMs = 15000) {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!QFileInfo::exists(path)) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(50);
+        }
+        return true;
+    }
+
+    static QJsonObject stateOf(const QString& socketPath) {
+        const QString answer = simCommand(socketPath, "state");
+        if (!answer.startsWith("ok "))
+            return QJsonObject{{"error", answer}};
+        return QJsonDocument::fromJson(answer.mid(3).toUtf8()).object();
+    }
+
+private slots:
+    void firstStartCreatesSettingsAndSecondCopyHandsOver() {
+        TestEnv env;
+        ProgramRunner runner(env);
+        runner.environment().remove("POINTORA_PLATFORM");
+        auto first = runner.start({"-d"});
+        QVERIFY(first->waitForStarted());
+
+        const QString configDir = env.path("config/Pointora/config");
+        QVERIFY(waitForFile(configDir + "/DeviceFunction.ini"));
+        QSettings app(configDir + "/AppConfig.ini", QSettings::IniFormat);
+        QCOMPARE(app.value("language").toString(), QString("zh"));
+        QCOMPARE(app.value("brightness").toInt(), 128);
+        QSettings functions(configDir + "/DeviceFunction.ini", QSettings::IniFormat);
+        QCOMPARE(functions.value("MouseKeyNumber").toInt(), 5);
+        QCOMPARE(functions.childKeys().size(), 22);
+        QCOMPARE(functions.value("Key_Mute", -1).toInt(), 0);
+
+        // Wait until the first copy is fully up (its window loaded) before the second starts.
+        QTRY_VERIFY_WITH_TIMEOUT(!runner.logLines().isEmpty(), 15000);
+        QElapsedTimer clock;
+        clock.start();
+        auto second = runner.start();
+        QVERIFY(second->waitForFinished(10000));
+        qInfo("second copy ended after %lld ms", clock.elapsed());
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+
+        const QString expected = QString::fromUtf8("[Info] 同名程序启动发来消息 \"Pointora1.0.2\"");
+        QTRY_VERIFY_WITH_TIMEOUT(runner.logLines().join('\n').contains(expected), 10000);
+        const QRegularExpression stamped("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d: (.*)$");
+        bool found = false;
+        for (const QString& line : runner.logLines()) {
+            const auto match = stamped.match(line);
+            QVERIFY2(match.hasMatch(), qPrintable(line));
+            found = found || match.captured(1) == expected;
+        }
+        QVERIFY(found);
+        QCOMPARE(first->state(), QProcess::Running);
+        ProgramRunner::stop(first.get());
+    }
+
+    void withoutSwitchNoLogIsWritten() {
+        TestEnv env;
+        ProgramRunner runner(env);
+        auto first = runner.start({"-D", "--d"});
+        QVERIFY(first->waitForStarted());
+        QVERIFY(waitForFile(env.path("config/Pointora/config/DeviceFunction.ini")));
+        auto second = runner.start();
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitCode(), 0);
+        QThread::msleep(300);
+        QVERIFY(!QFileInfo::exists(runner.logDirectory()));
+        ProgramRunner::stop(first.get());
+    }
+
+    void lockOfACrashedCopyIsTakenOver() {
+        TestEnv env;
+        ProgramRunner runner(env);
+        auto crashed = runner.start();
+        QVERIFY(crashed->waitForStarted());
+        QVERIFY(waitForFile(env.path("run/Pointora1.0.2.lock")));
+        QVERIFY(waitForFile(env.path("config/Pointora/config/DeviceFunction.ini")));
+        ::kill(pid_t(crashed->processId()), SIGKILL);
+        QVERIFY(crashed->waitForFinished(5000));
+        QVERIFY(QFileInfo::exists(env.path("run/Pointora1.0.2.lock")));  // left behind
+
+        auto next = runner.start({"-d"});
+        QVERIFY(next->waitForStarted());
+        // It becomes the running copy instead of handing over to a dead one.
+        QVERIFY(!next->waitForFinished(2000));
+        auto third = runner.start();
+        QVERIFY(third->waitForFinished(10000));
+        QCOMPARE(third->exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(runner.logLines().join('\n').contains("Pointora1.0.2\""), 10000);
+        ProgramRunner::stop(next.get());
+    }
+
+    void differentUsersLocationsDoNotMeet() {
+        // Two users (two private runtime directories) each get their own running copy.
+        TestEnv envA, envB;
+        ProgramRunner a(envA), b(envB);
+        auto first = a.start();
+        auto second = b.start();
+        QVERIFY(first->waitForStarted());
+        QVERIFY(second->waitForStarted());
+        QVERIFY(!second->waitForFinished(2000));
+        QCOMPARE(first->state(), QProcess::Running);
+        ProgramRunner::stop(first.get());
+        ProgramRunner::stop(second.get());
+    }
+
+    void simulatedPlatformAnswersOnItsSocket() {
+        TestEnv env;
+        ProgramRunner runner(env);
+        const QString socketPath = env.path("sim.sock");
+        const QString logPath = env.path("sim.log");
+        runner.environment().insert("POINTORA_PLATFORM", "sim");
+        runner.environment().insert("POINTORA_SIM_SOCKET", socketPath);
+        runner.environment().insert("POINTORA_SIM_LOG", logPath);
+        runner.environment().remove("POINTORA_SIM_DEVICES");
+        auto program = runner.start();
+        QVERIFY(program->waitForStarted());
+
+        QJsonObject state = stateOf(socketPath);
+        QVERIFY2(!state.contains("error"), qPrintable(state.value("error").toString()));
+        QCOMPARE(state.value("devices").toArray(), QJsonArray({"receiver"}));
+        QVERIFY(state.contains("masks"));
+        QVERIFY(state.contains("pointerSpeed"));
+
+        QCOMPARE(simCommand(socketPath, "attach ble-mouse"), QString("ok"));
+        QCOMPARE(simCommand(socketPath, "detach receiver"), QString("ok"));
+        QVERIFY(simCommand(socketPath, "attach toaster").startsWith("error: "));
+        QVERIFY(simCommand(socketPath, "fly away").startsWith("error: unknown command"));
+        QCOMPARE(stateOf(socketPath).value("devices").toArray(), QJsonArray({"ble-mouse"}));
+
+        QFile log(logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QStringList kinds;
+        for (const QByteArray& line : log.readAll().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            const QJsonObject event = QJsonDocument::fromJson(line).object();
+            QVERIFY2(!event.isEmpty(), line.constData());
+            kinds << event.value("kind").toString() + ":" + event.value("device").toString() +
+                         ":" + event.value("event").toString();
+        }
+        QCOMPARE(kinds, QStringList({"device:receiver:present", "device:ble-mouse:attach",
+                                     "device:receiver:detach"}));
+        ProgramRunner::stop(program.get());
+    }
+
+    void simulatedPlatformWithNoDevices() {
+        TestEnv env;
+        ProgramRunner runner(env);
+        const QString socketPath = env.path("sim.sock");
+        runner.environment().insert("POINTORA_PLATFORM", "sim");
+        runner.environment().insert("POINTORA_SIM_SOCKET", socketPath);
+        runner.environment().insert("POINTORA_SIM_DEVICES", "");
+        auto program = runner.start();
+        QVERIFY(program->waitForStarted());
+        QCOMPARE(stateOf(socketPath).value("devices").toArray(), QJsonArray());
+        ProgramRunner::stop(program.get());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
