@@ -42,7 +42,8 @@ bool AppManager::init() {
 
 void AppManager::setApplicationFont() {
     const int id = QFontDatabase::addApplicationFont(QStringLiteral(APP_FONT));
-    const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
+    const QStringList families =
+        id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty()) {
         qWarning().noquote() << "application font" << APP_FONT << "unavailable; using the default";
         return;

@@ -29,8 +29,8 @@ QDateTime now() {
 QString applicationDirectory() {
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
-    // Before the application object exists (the handler is installed first) or after it is gone:
-    // the directory of the running executable, found without the application object.
+        // Before the application object exists (the handler is installed first) or after it is
+        // gone: the directory of the running executable, found without the application object.
 #ifdef Q_OS_LINUX
     return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
 #else
@@ -61,17 +61,25 @@ bool appendTo(const QString& directory, const QString& name, const QByteArray& l
 
 }  // namespace
 
-void setClock(Clock clock) { clockFunction() = std::move(clock); }
+void setClock(Clock clock) {
+    clockFunction() = std::move(clock);
+}
 
-void setDirectoryOverride(const QString& directory) { directoryOverride() = directory; }
+void setDirectoryOverride(const QString& directory) {
+    directoryOverride() = directory;
+}
 
 QString lineText(QtMsgType type, const QString& message) {
     switch (type) {
-    case QtDebugMsg:
-    case QtInfoMsg: return message;
-    case QtWarningMsg: return QStringLiteral("Warning: ") + message;
-    case QtCriticalMsg: return QStringLiteral("Critical: ") + message;
-    case QtFatalMsg: return QStringLiteral("Fatal: ") + message;
+        case QtDebugMsg:
+        case QtInfoMsg:
+            return message;
+        case QtWarningMsg:
+            return QStringLiteral("Warning: ") + message;
+        case QtCriticalMsg:
+            return QStringLiteral("Critical: ") + message;
+        case QtFatalMsg:
+            return QStringLiteral("Fatal: ") + message;
     }
     return message;
 }

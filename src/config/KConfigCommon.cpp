@@ -46,45 +46,72 @@ KConfigCommon::KConfigCommon(const QString& configDir, QObject* parent)
 KConfigCommon::~KConfigCommon() = default;
 
 const QList<int>& KConfigCommon::keyTypes() {
-    static const QList<int> types = {1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17, 18, 19, 20, 21, 22, 23, 24,
-                                     25, 26, 27};
+    static const QList<int> types = {1,  2,  3,  4,  5,  6,  7,  8,  9,  16, 17,
+                                     18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
     return types;
 }
 
 QString KConfigCommon::keyTypeName(int keyType) {
     switch (keyType) {
-    case 1: return QStringLiteral("LeftKey");
-    case 2: return QStringLiteral("RightKey");
-    case 3: return QStringLiteral("MiddleKey");
-    case 4: return QStringLiteral("WheelUpKey");
-    case 5: return QStringLiteral("WheelDownKey");
-    case 6: return QStringLiteral("SideWheelUpKey");
-    case 7: return QStringLiteral("SideWheelDownKey");
-    case 8: return QStringLiteral("ForwardKey");
-    case 9: return QStringLiteral("BackKey");
-    case 16: return QStringLiteral("Key_Back");
-    case 17: return QStringLiteral("Key_Forward");
-    case 18: return QStringLiteral("Key_Home");
-    case 19: return QStringLiteral("Key_Mail");
-    case 20: return QStringLiteral("Key_Music");
-    case 21: return QStringLiteral("Key_PlayPause");
-    case 22: return QStringLiteral("KeyStop");
-    case 23: return QStringLiteral("Key_PrevTrack");
-    case 24: return QStringLiteral("Key_NextTrack");
-    case 25: return QStringLiteral("Key_VolumeDown");
-    case 26: return QStringLiteral("Key_VolumeUp");
-    case 27: return QStringLiteral("Key_Mute");
-    default: return QString();
+        case 1:
+            return QStringLiteral("LeftKey");
+        case 2:
+            return QStringLiteral("RightKey");
+        case 3:
+            return QStringLiteral("MiddleKey");
+        case 4:
+            return QStringLiteral("WheelUpKey");
+        case 5:
+            return QStringLiteral("WheelDownKey");
+        case 6:
+            return QStringLiteral("SideWheelUpKey");
+        case 7:
+            return QStringLiteral("SideWheelDownKey");
+        case 8:
+            return QStringLiteral("ForwardKey");
+        case 9:
+            return QStringLiteral("BackKey");
+        case 16:
+            return QStringLiteral("Key_Back");
+        case 17:
+            return QStringLiteral("Key_Forward");
+        case 18:
+            return QStringLiteral("Key_Home");
+        case 19:
+            return QStringLiteral("Key_Mail");
+        case 20:
+            return QStringLiteral("Key_Music");
+        case 21:
+            return QStringLiteral("Key_PlayPause");
+        case 22:
+            return QStringLiteral("KeyStop");
+        case 23:
+            return QStringLiteral("Key_PrevTrack");
+        case 24:
+            return QStringLiteral("Key_NextTrack");
+        case 25:
+            return QStringLiteral("Key_VolumeDown");
+        case 26:
+            return QStringLiteral("Key_VolumeUp");
+        case 27:
+            return QStringLiteral("Key_Mute");
+        default:
+            return QString();
     }
 }
 
 QString KConfigCommon::fileTypeName(int fileType) {
     switch (fileType) {
-    case 1: return QStringLiteral("Sound");
-    case 2: return QStringLiteral("Program");
-    case 3: return QStringLiteral("File");
-    case 4: return QStringLiteral("Folder");
-    default: return QString();
+        case 1:
+            return QStringLiteral("Sound");
+        case 2:
+            return QStringLiteral("Program");
+        case 3:
+            return QStringLiteral("File");
+        case 4:
+            return QStringLiteral("Folder");
+        default:
+            return QString();
     }
 }
 
@@ -151,12 +178,24 @@ bool KConfigCommon::setBrightness(int brightness) {
     return true;
 }
 
-QString KConfigCommon::getGACid() { return appString("/gacid"); }
-QString KConfigCommon::getGAUid() { return appString("/gauid"); }
-QString KConfigCommon::getToken() { return appString("/token"); }
-QString KConfigCommon::getEmail() { return appString("/email"); }
-QString KConfigCommon::getNickName() { return appString("/nickname"); }
-QString KConfigCommon::getLanguage() { return appString("/language"); }
+QString KConfigCommon::getGACid() {
+    return appString("/gacid");
+}
+QString KConfigCommon::getGAUid() {
+    return appString("/gauid");
+}
+QString KConfigCommon::getToken() {
+    return appString("/token");
+}
+QString KConfigCommon::getEmail() {
+    return appString("/email");
+}
+QString KConfigCommon::getNickName() {
+    return appString("/nickname");
+}
+QString KConfigCommon::getLanguage() {
+    return appString("/language");
+}
 
 bool KConfigCommon::getAutoRun() {
     return appSettings->value("/autorun", false).toBool();

@@ -26,8 +26,10 @@ KPlatform::Kind KPlatform::kindFromEnvironment() {
 
 KPlatform* createPlatform(KPlatform::Kind kind, QObject* parent) {
     switch (kind) {
-    case KPlatform::Kind::Sim: return new KSimPlatform(parent);
-    case KPlatform::Kind::Linux: return new KLinuxPlatform(parent);
+        case KPlatform::Kind::Sim:
+            return new KSimPlatform(parent);
+        case KPlatform::Kind::Linux:
+            return new KLinuxPlatform(parent);
     }
     return new KLinuxPlatform(parent);
 }

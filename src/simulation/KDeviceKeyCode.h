@@ -18,7 +18,9 @@ constexpr quint32 WHEEL_DOWN = 0x1FF;
 constexpr quint32 SIDE_WHEEL_UP = 0x201;
 constexpr quint32 SIDE_WHEEL_DOWN = 0x2FF;
 
-constexpr quint32 consumer(quint32 usage) { return KEYBOARD_FLAG | usage; }
+constexpr quint32 consumer(quint32 usage) {
+    return KEYBOARD_FLAG | usage;
+}
 
 }  // namespace KDeviceKeyCode
 

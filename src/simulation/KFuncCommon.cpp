@@ -91,9 +91,15 @@ void KFuncCommon::buildCatalogue() {
     }
 }
 
-QVariantMap KFuncCommon::getCommonFuncMap() { return commonFuncMap; }
-QVariantMap KFuncCommon::getWheelFuncMap() { return wheelFuncMap; }
-QVariantMap KFuncCommon::getBleFuncMap() { return bleFuncMap; }
+QVariantMap KFuncCommon::getCommonFuncMap() {
+    return commonFuncMap;
+}
+QVariantMap KFuncCommon::getWheelFuncMap() {
+    return wheelFuncMap;
+}
+QVariantMap KFuncCommon::getBleFuncMap() {
+    return bleFuncMap;
+}
 
 QString KFuncCommon::getKeyValueByName(QString funcName) {
     for (auto group = commonFuncMap.cbegin(); group != commonFuncMap.cend(); ++group) {
@@ -128,7 +134,9 @@ bool KFuncCommon::isWindows7(const QString& productType, const QString& productV
     return isWindows(productType) && productVersion.contains(QLatin1String("7"));
 }
 
-bool KFuncCommon::isWindows() { return isWindows(QSysInfo::productType()); }
+bool KFuncCommon::isWindows() {
+    return isWindows(QSysInfo::productType());
+}
 
 bool KFuncCommon::isWindows10() {
     return isWindows10(QSysInfo::productType(), QSysInfo::productVersion());

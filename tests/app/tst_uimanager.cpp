@@ -30,8 +30,7 @@ private slots:
         UIManager ui(QUrl("qrc:/Common/DoesNotExist.qml"));
         QVERIFY(ui.init());
         QVERIFY(ui.engine());
-        QCOMPARE(ui.engine()->rootContext()->contextProperty("UIManager").value<QObject*>(),
-                 &ui);
+        QCOMPARE(ui.engine()->rootContext()->contextProperty("UIManager").value<QObject*>(), &ui);
         QVERIFY(ui.load());
         QCOMPARE(runLoop(), -1);
     }

@@ -15,8 +15,7 @@ public:
         QDir(m_dir.path()).mkpath("config");
         QDir(m_dir.path()).mkpath("data");
         QDir(m_dir.path()).mkpath("run");
-        QFile::setPermissions(path("run"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     QString path(const QString& relative = QString()) const {

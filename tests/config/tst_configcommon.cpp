@@ -203,9 +203,7 @@ private slots:
     }
 
     void missingValuesReadAsDocumented() {
-        {
-            auto store = freshStore();
-        }
+        { auto store = freshStore(); }
         {
             QSettings app = appFile();
             app.remove("brightness");

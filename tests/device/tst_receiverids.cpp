@@ -8,7 +8,8 @@ class TestReceiverIds : public QObject {
 private slots:
     void supportedReceivers() {
         for (quint16 product : {0x1100, 0x1812, 0x1813, 0x2010, 0x2020, 0x2013})
-            QVERIFY2(KHID::isSupportedReceiver(0x24AE, product), qPrintable(QString::number(product, 16)));
+            QVERIFY2(KHID::isSupportedReceiver(0x24AE, product),
+                     qPrintable(QString::number(product, 16)));
         QVERIFY(!KHID::isSupportedReceiver(0x24AF, 0x2013));
         QVERIFY(!KHID::isSupportedReceiver(0x046D, 0x2013));
         QVERIFY(!KHID::isSupportedReceiver(0x24AE, 0x2011));

@@ -154,8 +154,8 @@ private slots:
                 continue;
             const QJsonObject event = QJsonDocument::fromJson(line).object();
             QVERIFY2(!event.isEmpty(), line.constData());
-            kinds << event.value("kind").toString() + ":" + event.value("device").toString() +
-                         ":" + event.value("event").toString();
+            kinds << event.value("kind").toString() + ":" + event.value("device").toString() + ":" +
+                         event.value("event").toString();
         }
         QCOMPARE(kinds, QStringList({"device:receiver:present", "device:ble-mouse:attach",
                                      "device:receiver:detach"}));

@@ -33,10 +33,10 @@ private slots:
         QTest::newRow("empty") << QVariant("") << QStringList{};
         QTest::newRow("two") << QVariant("ble-mouse,ble-keyboard")
                              << QStringList{"ble-mouse", "ble-keyboard"};
-        QTest::newRow("spaces and repeats") << QVariant(" receiver ,receiver,ble-mouse")
-                                            << QStringList{"receiver", "ble-mouse"};
-        QTest::newRow("unknown skipped") << QVariant("mouse,ble-keyboard")
-                                         << QStringList{"ble-keyboard"};
+        QTest::newRow("spaces and repeats")
+            << QVariant(" receiver ,receiver,ble-mouse") << QStringList{"receiver", "ble-mouse"};
+        QTest::newRow("unknown skipped")
+            << QVariant("mouse,ble-keyboard") << QStringList{"ble-keyboard"};
     }
     void devicesFromEnvironment() {
         QFETCH(QVariant, value);
@@ -81,7 +81,8 @@ private slots:
         QCOMPARE(attached.size(), 1);
         QCOMPARE(sim.execute("attach ble-keyboard").line(),
                  QString("error: ble-keyboard is already attached"));
-        QCOMPARE(sim.execute("detach ble-mouse").line(), QString("error: ble-mouse is not attached"));
+        QCOMPARE(sim.execute("detach ble-mouse").line(),
+                 QString("error: ble-mouse is not attached"));
         QCOMPARE(sim.execute("detach receiver\r\n").line(), QString("ok"));
         QCOMPARE(detached.size(), 1);
         QCOMPARE(sim.attachedDevices(), QStringList{"ble-keyboard"});

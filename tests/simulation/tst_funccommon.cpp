@@ -25,9 +25,9 @@ private slots:
         KFuncCommon catalogue;
         catalogue.buildCatalogue();
         const QVariantMap map = catalogue.getCommonFuncMap();
-        QCOMPARE(map.keys(), QStringList({"Advanced Function", "Basic function", "Media function",
-                                          "Mouse function", "Mouse sensitivity",
-                                          "Windows function"}));
+        QCOMPARE(map.keys(),
+                 QStringList({"Advanced Function", "Basic function", "Media function",
+                              "Mouse function", "Mouse sensitivity", "Windows function"}));
         QCOMPARE(map.value("Basic function").toMap().size(), 9);
         QCOMPARE(map.value("Media function").toMap().size(), 7);
         QCOMPARE(map.value("Mouse function").toMap().size(), 13);

@@ -10,7 +10,7 @@
 namespace {
 // A command line longer than this is refused instead of buffered without end.
 constexpr int kMaxLineLength = 4096;
-}
+}  // namespace
 
 const QStringList& KSimController::knownDevices() {
     static const QStringList devices = {QStringLiteral("receiver"), QStringLiteral("ble-mouse"),
@@ -107,12 +107,11 @@ bool KSimController::start() {
         m_server->setSocketOptions(QLocalServer::UserAccessOption);
         QLocalServer::removeServer(m_options.socketPath);  // a socket file left by a crashed run
         if (!m_server->listen(m_options.socketPath)) {
-            qWarning().noquote() << "POINTORA_SIM_SOCKET: cannot listen on"
-                                 << m_options.socketPath << ":" << m_server->errorString();
+            qWarning().noquote() << "POINTORA_SIM_SOCKET: cannot listen on" << m_options.socketPath
+                                 << ":" << m_server->errorString();
             ok = false;
         } else {
-            connect(m_server, &QLocalServer::newConnection, this,
-                    &KSimController::onNewConnection);
+            connect(m_server, &QLocalServer::newConnection, this, &KSimController::onNewConnection);
         }
     }
     for (const QString& device : m_devices)

@@ -3,7 +3,8 @@
 #include "platform/sim/KSimController.h"
 
 KSimPlatform::KSimPlatform(QObject* parent)
-    : KPlatform(parent), m_controller(new KSimController(KSimController::Options::fromEnvironment(), this)) {
+    : KPlatform(parent),
+      m_controller(new KSimController(KSimController::Options::fromEnvironment(), this)) {
     m_controller->start();
 }
 
