@@ -56,14 +56,17 @@ void AppManager::setApplicationFont() {
 bool AppManager::loadLanguage() {
     if (!m_translator)
         m_translator = new QTranslator(this);
-    const QString language = m_configCommon->getLanguage();
-    bool loaded = false;
-    if (language == QLatin1String("zh"))
-        loaded = m_translator->load(QStringLiteral(":/language_zh.qm"));
-    else if (language == QLatin1String("en"))
-        loaded = m_translator->load(QStringLiteral(":/language_en.qm"));
+    const bool loaded = loadTranslation(m_translator, m_configCommon->getLanguage());
     QCoreApplication::installTranslator(m_translator);
     return loaded;
+}
+
+bool AppManager::loadTranslation(QTranslator* translator, const QString& language) {
+    if (language == QLatin1String("zh"))
+        return translator->load(QStringLiteral(":/language_zh.qm"));
+    if (language == QLatin1String("en"))
+        return translator->load(QStringLiteral(":/language_en.qm"));
+    return false;
 }
 
 void AppManager::registerQml() {

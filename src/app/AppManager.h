@@ -24,6 +24,8 @@ public:
     // Loads the translation file of the stored language into the translator and installs it.
     // Returns whether a file was loaded.
     bool loadLanguage();
+    // The rule behind it: "zh" and "en" (exactly) have a translation file, anything else none.
+    static bool loadTranslation(QTranslator* translator, const QString& language);
 
 public slots:
     void messageReceived(QString message);

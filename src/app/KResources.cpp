@@ -5,6 +5,7 @@
 static void initResources() {
     Q_INIT_RESOURCE(translations);
     Q_INIT_RESOURCE(qml);
+    Q_INIT_RESOURCE(images);
 }
 
 void initPointoraResources() {

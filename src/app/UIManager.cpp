@@ -1,22 +1,54 @@
 #include "app/UIManager.h"
 
-#include "config/KConfigCommon.h"
+#include "app/KResolution.h"
+#include "app/KTranslator.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 
 UIManager::UIManager(const QUrl& rootDocument, QObject* parent)
     : QObject(parent), m_rootDocument(rootDocument) {
-    // First use of the configuration store: it resolves its location now, before the
-    // organisation name is set, so the files live under the application's own name.
-    KConfigCommon::instance();
+    // The translator's language comes from the configuration store; this is the store's first
+    // use, so it resolves its location before the organisation name is set.
+    m_translator = new KTranslator(this);
+    m_resolution = new KResolution(this);
+}
+
+void UIManager::setUpTray() {
+    m_tray.setToolTip(tr("Pointora Running..."));
+    m_tray.setIcon(QIcon(QStringLiteral("://logo.ico")));
+    connect(&m_tray, &KSystemTrayIcon::sigTrayIconClicked, this,
+            [this] { emit sigSetWindowStatus(true); });
+    m_tray.addAction(
+        tr("Show"), [this](QString&) { emit sigSetWindowStatus(true); },
+        QIcon(QStringLiteral(":/TrayIcon/TrayIcon-show.png")));
+    m_tray.addAction(
+        tr("Close"),
+        [this](QString&) {
+            m_tray.hide();
+            QCoreApplication::exit(0);
+        },
+        QIcon(QStringLiteral(":/TrayIcon/TrayIcon-close.png")));
+    m_tray.show();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Without a tray the window is the only way in: it stays reachable by starting the
+        // program again, which shows it.
+        qWarning(
+            "No system tray is available: the tray icon cannot be shown. Start Pointora "
+            "again to bring its window forward.");
+    }
 }
 
 bool UIManager::init() {
+    setUpTray();
     m_application = qobject_cast<QApplication*>(QCoreApplication::instance());
     m_engine = new QQmlApplicationEngine;  // kept until process end
-    m_engine->rootContext()->setContextProperty(QStringLiteral("UIManager"), this);
+    QQmlContext* context = m_engine->rootContext();
+    context->setContextProperty(QStringLiteral("UIManager"), this);
+    context->setContextProperty(QStringLiteral("KTranslator"), m_translator);
+    context->setContextProperty(QStringLiteral("KLocator"), m_resolution);
     return true;
 }
 

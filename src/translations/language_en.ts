@@ -227,4 +227,19 @@
         <translation>Pointora</translation>
     </message>
 </context>
+<context>
+    <name>UIManager</name>
+    <message>
+        <source>Pointora Running...</source>
+        <translation>Pointora Running...</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
 </TS>

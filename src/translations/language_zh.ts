@@ -227,4 +227,19 @@
         <translation>Pointora</translation>
     </message>
 </context>
+<context>
+    <name>UIManager</name>
+    <message>
+        <source>Pointora Running...</source>
+        <translation>TolvaDriver 运行中...</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>显示</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
 </TS>
