@@ -18,7 +18,7 @@ packages=(
     qml-module-qttest
     libudev-dev libevdev-dev libx11-dev libxtst-dev libxrandr-dev
     libsodium-dev libsqlite3-dev
-    xvfb xauth
+    xvfb xauth trayer xdotool x11-utils
 )
 
 as_root() {
