@@ -1,0 +1,5 @@
+#include "watcher/KWatcher.h"
+
+int main(int argc, char* argv[]) {
+    return KWatcher::programMain(argc, argv);
+}
