@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+class KInputInjector;
 class KSimController;
 
 // The operating-system layer below the program's logic. One backend is chosen once per process:
@@ -26,6 +27,9 @@ public:
     virtual QString name() const = 0;
     // The simulated system's control face, or null on a real backend.
     virtual KSimController* simController() { return nullptr; }
+
+    // Injects keyboard and mouse events; created on first use, from any thread.
+    virtual KInputInjector* inputInjector() = 0;
 
 protected:
     explicit KPlatform(QObject* parent = nullptr);

@@ -2,7 +2,10 @@
 
 #include "platform/KPlatform.h"
 
+#include <memory>
+
 class KSimController;
+class KSimInputInjector;
 
 // The simulated system: devices, input and desktop services that exist only in this process and
 // are driven through KSimController's command socket.
@@ -15,7 +18,9 @@ public:
     Kind kind() const override { return Kind::Sim; }
     QString name() const override { return QStringLiteral("sim"); }
     KSimController* simController() override { return m_controller; }
+    KInputInjector* inputInjector() override;
 
 private:
     KSimController* m_controller;
+    std::unique_ptr<KSimInputInjector> m_inputInjector;
 };

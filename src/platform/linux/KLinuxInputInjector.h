@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/KInputInjector.h"
+
+#include <QMutex>
+
+#include <memory>
+
+// The Linux input injector: a uinput virtual device when the uinput node can be opened, XTest
+// when only an X server is reachable, and nothing (said once in the log) when neither works.
+// The choice is made once, at construction. Safe to call from any thread.
+class KLinuxInputInjector : public KInputInjector {
+public:
+    struct Options {
+        QString uinputPath = QStringLiteral("/dev/uinput");
+        QString displayName;  // empty: $DISPLAY
+    };
+
+    KLinuxInputInjector();
+    explicit KLinuxInputInjector(const Options& options);
+    ~KLinuxInputInjector() override;
+
+    void sendKey(quint8 vk, bool up, quintptr extraInfo) override;
+    void sendMouse(quint32 flags, qint32 data, quintptr extraInfo) override;
+    QString method() const override;
+
+private:
+    QMutex m_mutex;
+    std::unique_ptr<KInputInjector> m_active;
+};

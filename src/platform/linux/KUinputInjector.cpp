@@ -1,0 +1,163 @@
+#include "platform/linux/KUinputInjector.h"
+
+#include "platform/KVirtualDeviceIdentity.h"
+#include "platform/linux/KLinuxKeyMap.h"
+#include "platform/linux/KMouseSteps.h"
+
+#include <QDebug>
+
+#include <fcntl.h>
+#include <libevdev/libevdev-uinput.h>
+#include <libevdev/libevdev.h>
+#include <linux/input.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+// Opens the node and creates one device described by describe(); fd -1 on failure.
+int createDevice(const QString& path, const char* what, quint16 product,
+                 const std::function<void(libevdev*)>& describe, libevdev_uinput** created,
+                 QString* error) {
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        return -1;
+    }
+    libevdev* dev = libevdev_new();
+    const QByteArray name = KVirtualDeviceIdentity::deviceName(what).toLatin1();
+    libevdev_set_name(dev, name.constData());
+    libevdev_set_id_bustype(dev, KVirtualDeviceIdentity::BUS_TYPE);
+    libevdev_set_id_vendor(dev, KVirtualDeviceIdentity::VENDOR_ID);
+    libevdev_set_id_product(dev, product);
+    libevdev_set_id_version(dev, 1);
+    describe(dev);
+    const int rc = libevdev_uinput_create_from_device(dev, fd, created);
+    libevdev_free(dev);
+    if (rc != 0) {
+        *error = QStringLiteral("%1: creating the virtual %2 failed: %3")
+                     .arg(path, QString::fromLatin1(what), QString::fromLocal8Bit(strerror(-rc)));
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void describeKeyboard(libevdev* dev) {
+    libevdev_enable_event_type(dev, EV_KEY);
+    for (const KVirtualKeyMapping& m : KLinuxKeyMap::table())
+        libevdev_enable_event_code(dev, EV_KEY, m.linuxKey, nullptr);
+}
+
+void describePointer(libevdev* dev) {
+    libevdev_enable_property(dev, INPUT_PROP_POINTER);
+    libevdev_enable_event_type(dev, EV_KEY);
+    for (unsigned code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA})
+        libevdev_enable_event_code(dev, EV_KEY, code, nullptr);
+    // Relative axes make the device a mouse for udev and libinput; it never moves.
+    libevdev_enable_event_type(dev, EV_REL);
+    for (unsigned code : {REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES})
+        libevdev_enable_event_code(dev, EV_REL, code, nullptr);
+}
+
+unsigned buttonCode(KMouseStep::Button button) {
+    switch (button) {
+        case KMouseStep::Left:
+            return BTN_LEFT;
+        case KMouseStep::Right:
+            return BTN_RIGHT;
+        case KMouseStep::Middle:
+            return BTN_MIDDLE;
+        case KMouseStep::Back:
+            return BTN_SIDE;
+        case KMouseStep::Forward:
+            return BTN_EXTRA;
+    }
+    return BTN_LEFT;
+}
+
+}  // namespace
+
+std::unique_ptr<KUinputInjector> KUinputInjector::create(const QString& path, QString* error) {
+    QString reason;
+    Device keyboard;
+    keyboard.fd = createDevice(path, "keyboard", KVirtualDeviceIdentity::PRODUCT_INJECTOR_KEYBOARD,
+                               describeKeyboard, &keyboard.uinput, &reason);
+    if (keyboard.fd < 0) {
+        if (error)
+            *error = reason;
+        return nullptr;
+    }
+    Device pointer;
+    pointer.fd = createDevice(path, "pointer", KVirtualDeviceIdentity::PRODUCT_INJECTOR_POINTER,
+                              describePointer, &pointer.uinput, &reason);
+    if (pointer.fd < 0) {
+        destroy(keyboard);
+        if (error)
+            *error = reason;
+        return nullptr;
+    }
+    return std::unique_ptr<KUinputInjector>(new KUinputInjector(keyboard, pointer));
+}
+
+KUinputInjector::KUinputInjector(Device keyboard, Device pointer)
+    : m_keyboard(keyboard), m_pointer(pointer) {}
+
+KUinputInjector::~KUinputInjector() {
+    destroy(m_keyboard);
+    destroy(m_pointer);
+}
+
+void KUinputInjector::destroy(Device& device) {
+    if (device.uinput)
+        libevdev_uinput_destroy(device.uinput);
+    if (device.fd >= 0)
+        ::close(device.fd);
+    device = Device();
+}
+
+QString KUinputInjector::keyboardNode() const {
+    const char* node = libevdev_uinput_get_devnode(m_keyboard.uinput);
+    return node ? QString::fromLocal8Bit(node) : QString();
+}
+
+QString KUinputInjector::pointerNode() const {
+    const char* node = libevdev_uinput_get_devnode(m_pointer.uinput);
+    return node ? QString::fromLocal8Bit(node) : QString();
+}
+
+void KUinputInjector::sendKey(quint8 vk, bool up, quintptr) {
+    const quint16 code = KLinuxKeyMap::linuxKey(vk);
+    if (code == 0) {
+        qWarning().noquote() << QStringLiteral("input: virtual key 0x%1 has no Linux key; ignored")
+                                    .arg(vk, 2, 16, QLatin1Char('0'));
+        return;
+    }
+    libevdev_uinput_write_event(m_keyboard.uinput, EV_KEY, code, up ? 0 : 1);
+    libevdev_uinput_write_event(m_keyboard.uinput, EV_SYN, SYN_REPORT, 0);
+}
+
+void KUinputInjector::sendMouse(quint32 flags, qint32 data, quintptr) {
+    libevdev_uinput* dev = m_pointer.uinput;
+    for (const KMouseStep& step : mouseSteps(flags, data)) {
+        switch (step.kind) {
+            case KMouseStep::Press:
+            case KMouseStep::Release:
+                libevdev_uinput_write_event(dev, EV_KEY, buttonCode(step.button),
+                                            step.kind == KMouseStep::Press ? 1 : 0);
+                break;
+            case KMouseStep::Wheel:
+                libevdev_uinput_write_event(dev, EV_REL, REL_WHEEL, wheelNotches(step.delta));
+                libevdev_uinput_write_event(dev, EV_REL, REL_WHEEL_HI_RES, step.delta);
+                break;
+            case KMouseStep::HorizontalWheel:
+                libevdev_uinput_write_event(dev, EV_REL, REL_HWHEEL, wheelNotches(step.delta));
+                libevdev_uinput_write_event(dev, EV_REL, REL_HWHEEL_HI_RES, step.delta);
+                break;
+        }
+        libevdev_uinput_write_event(dev, EV_SYN, SYN_REPORT, 0);
+    }
+}

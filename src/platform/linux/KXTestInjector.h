@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/KInputInjector.h"
+
+#include <memory>
+
+typedef struct _XDisplay Display;
+
+// Injection through the X server's XTest extension, for sessions where the uinput node cannot be
+// opened. Uses its own connection to the display. Not thread-safe by itself: the caller
+// serialises.
+class KXTestInjector : public KInputInjector {
+public:
+    // Connects to displayName (empty: $DISPLAY). Null, with the reason in error, when no X server
+    // is reachable or it lacks XTest.
+    static std::unique_ptr<KXTestInjector> create(const QString& displayName, QString* error);
+    ~KXTestInjector() override;
+
+    void sendKey(quint8 vk, bool up, quintptr extraInfo) override;
+    void sendMouse(quint32 flags, qint32 data, quintptr extraInfo) override;
+    QString method() const override { return QStringLiteral("xtest"); }
+
+    // The X key code a virtual key is sent as, 0 when it has none on this server.
+    unsigned keycode(quint8 vk) const;
+
+private:
+    explicit KXTestInjector(Display* display);
+    void click(unsigned button);
+
+    Display* m_display;
+    int m_minKeycode = 8;
+    int m_maxKeycode = 255;
+};
