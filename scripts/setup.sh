@@ -17,7 +17,7 @@ packages=(
     qml-module-qtquick-dialogs qml-module-qtquick-layouts qml-module-qtgraphicaleffects
     qml-module-qttest
     libudev-dev libevdev-dev libx11-dev libxtst-dev libxrandr-dev
-    libsodium-dev libsqlite3-dev
+    libsodium-dev libsqlite3-dev libcpp-httplib-dev openssl
     xvfb xauth trayer xdotool x11-utils
 )
 

@@ -1,0 +1,127 @@
+#include "CloudOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace cloud {
+
+namespace {
+
+bool parseInteger(const std::string& text, std::int64_t min, std::int64_t max,
+                  std::int64_t* value) {
+    if (text.empty() || text.size() > 18)
+        return false;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    errno = 0;
+    const long long parsed = std::strtoll(text.c_str(), nullptr, 10);
+    if (errno != 0 || parsed < min || parsed > max)
+        return false;
+    *value = parsed;
+    return true;
+}
+
+// "HOST:PORT", "[IPV6]:PORT".
+bool parseListen(const std::string& text, std::string* host, int* port) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    std::string h = text.substr(0, colon);
+    if (h.size() >= 2 && h.front() == '[' && h.back() == ']')
+        h = h.substr(1, h.size() - 2);
+    std::int64_t p = 0;
+    if (h.empty() || !parseInteger(text.substr(colon + 1), 0, 65535, &p))
+        return false;
+    *host = h;
+    *port = static_cast<int>(p);
+    return true;
+}
+
+}  // namespace
+
+std::string usageText() {
+    return "usage: pointora-cloud --data DIR [--listen HOST:PORT] [--latest-version V]\n"
+           "                      [--download-url URL] [--tls-cert FILE --tls-key FILE]\n"
+           "                      [--token-ttl SECONDS] [--code-ttl SECONDS] [--threads N] "
+           "[--quiet]\n"
+           "  --listen HOST:PORT   address to listen on (default 127.0.0.1:8732; port 0 picks a\n"
+           "                       free port, printed on the first line of output)\n"
+           "  --data DIR           folder of the database and of the outbox (created if missing)\n"
+           "  --latest-version V   version answered by the update check (default " POINTORA_VERSION
+           ")\n"
+           "  --download-url URL   download address answered by the update check (default "
+           "empty)\n"
+           "  --tls-cert, --tls-key  PEM certificate and key: serve https instead of http\n"
+           "  --token-ttl SECONDS  lifetime of a login token (default 2592000 = 30 days)\n"
+           "  --code-ttl SECONDS   lifetime of a verification code (default 600)\n"
+           "  --threads N          worker threads (default 8)\n"
+           "  --quiet              no request log on standard error\n";
+}
+
+bool parseOptions(const std::vector<std::string>& args, Options* options, std::string* error,
+                  bool* help) {
+    *help = false;
+    options->latestVersion = POINTORA_VERSION;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            *help = true;
+            return true;
+        }
+        if (name == "--quiet") {
+            options->quiet = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            *error =
+                name.rfind("--", 0) == 0 ? name + " needs a value" : "unknown argument " + name;
+            return false;
+        }
+        const std::string& value = args[++i];
+        std::int64_t number = 0;
+        if (name == "--listen") {
+            if (!parseListen(value, &options->host, &options->port)) {
+                *error = "--listen wants HOST:PORT, got " + value;
+                return false;
+            }
+        } else if (name == "--data") {
+            options->dataDir = value;
+        } else if (name == "--latest-version") {
+            options->latestVersion = value;
+        } else if (name == "--download-url") {
+            options->downloadUrl = value;
+        } else if (name == "--tls-cert") {
+            options->tlsCert = value;
+        } else if (name == "--tls-key") {
+            options->tlsKey = value;
+        } else if (name == "--token-ttl" || name == "--code-ttl") {
+            if (!parseInteger(value, 0, 10LL * 365 * 24 * 3600, &number)) {
+                *error = name + " wants a number of seconds, got " + value;
+                return false;
+            }
+            (name == "--token-ttl" ? options->tokenTtlSeconds : options->codeTtlSeconds) = number;
+        } else if (name == "--threads") {
+            if (!parseInteger(value, 1, 256, &number)) {
+                *error = "--threads wants a number from 1 to 256, got " + value;
+                return false;
+            }
+            options->threads = static_cast<int>(number);
+        } else {
+            *error = "unknown argument " + name;
+            return false;
+        }
+    }
+    if (options->dataDir.empty()) {
+        *error = "--data DIR is required";
+        return false;
+    }
+    if (options->tlsCert.empty() != options->tlsKey.empty()) {
+        *error = "--tls-cert and --tls-key go together";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace cloud

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "CloudOptions.h"
+#include "CloudSecrets.h"
+#include "CloudStore.h"
+
+#include <memory>
+#include <string>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+namespace cloud {
+
+struct Call;
+struct Reply;
+
+// The HTTP face of the service: nine POST endpoints answering the "code"/"msg"/"data" envelope,
+// with the login token in the "Authorization" response header and checked on the other
+// operations.
+class CloudServer {
+public:
+    explicit CloudServer(Options options);
+    ~CloudServer();
+    CloudServer(const CloudServer&) = delete;
+    CloudServer& operator=(const CloudServer&) = delete;
+
+    // Opens the data folder and binds the listening socket. False with a message on failure.
+    bool start(std::string* error);
+    int port() const { return m_port; }
+    // "http://HOST:PORT" (or https), for the start-up line.
+    std::string baseUrl() const;
+    // Serves requests until stop() is called from another thread.
+    bool run();
+    void stop();
+
+private:
+    void route();
+    void serve(const httplib::Request& request, httplib::Response& response,
+               Reply (CloudServer::*operation)(const Call&), bool needsToken);
+
+    Reply login(const Call& call);
+    Reply registerUser(const Call& call);
+    Reply updatePassword(const Call& call);
+    Reply findPassword(const Call& call);
+    Reply validatePassword(const Call& call);
+    Reply newPassword(const Call& call);
+    Reply version(const Call& call);
+    Reply saveConfig(const Call& call);
+    Reply getConfig(const Call& call);
+
+    Reply codeReply(CodeCheck check);
+    std::optional<std::string> hash(const std::string& password);
+    bool verify(const std::string& hash, const std::string& password);
+    bool writeOutbox(const std::string& email, const std::string& code);
+
+    Options m_options;
+    CloudStore m_store;
+    HashGate m_hashGate{2};
+    std::unique_ptr<httplib::Server> m_server;
+    std::string m_outbox;
+    int m_port = 0;
+};
+
+}  // namespace cloud
