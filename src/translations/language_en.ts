@@ -221,6 +221,17 @@
     </message>
 </context>
 <context>
+    <name>KNetBase</name>
+    <message>
+        <source>Not connected to the network</source>
+        <translation>Not connected to the network</translation>
+    </message>
+    <message>
+        <source>The server did not answer in time</source>
+        <translation>The server did not answer in time</translation>
+    </message>
+</context>
+<context>
     <name>UIMain</name>
     <message>
         <source>Pointora</source>

@@ -221,6 +221,17 @@
     </message>
 </context>
 <context>
+    <name>KNetBase</name>
+    <message>
+        <source>Not connected to the network</source>
+        <translation>网络未连接，请检查网络或重启驱动</translation>
+    </message>
+    <message>
+        <source>The server did not answer in time</source>
+        <translation>服务器未能及时响应，请稍后重试</translation>
+    </message>
+</context>
+<context>
     <name>UIMain</name>
     <message>
         <source>Pointora</source>

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "net/KBaseApi.h"
+
+#include <QJsonObject>
+
+// The service operations, each one endpoint path (apiUrl).
+enum ApiType {
+    ApiLogin = 1,
+    ApiRegister = 2,
+    ApiUpdatePassword = 3,
+    ApiFindPassword = 4,
+    ApiValidatePassword = 5,
+    ApiNewPassword = 6,
+    ApiDriverVersion = 7,
+    ApiConfigSave = 8,
+    ApiConfigGet = 9,
+};
+
+// Builds a request to the cloud service (headers, token, URL, compact JSON body) and reports the
+// result with sigRequestFinished: the envelope's "code" and "msg", or -1 for a transport failure,
+// an unreadable answer, a time-out or the offline case.
+class KNetBase : public KBaseApi {
+    Q_OBJECT
+public:
+    explicit KNetBase(QObject* parent = nullptr);
+
+    static QString apiUrl(int apiType);
+
+signals:
+    void sigRequestFinished(int code, QString msg);
+
+protected:
+    void sendRequest(int apiType, QJsonObject body);
+
+    // The standard handler: emits the envelope's code and message.
+    void handleReply(QNetworkReply* reply, QByteArray body, int httpStatus) override;
+    void handleTimeout(QNetworkReply* reply) override;
+
+    // Reads the envelope of a reply. False when the reply has a network error or the body is not
+    // a JSON object; otherwise code is "code" (0 when missing), msg is "msg", data is "data".
+    static bool readEnvelope(QNetworkReply* reply, const QByteArray& body, int* code, QString* msg,
+                             QJsonObject* data);
+};
