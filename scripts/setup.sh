@@ -47,7 +47,24 @@ run)
         echo "No display found: running headless (QT_QPA_PLATFORM=offscreen). Stop it with Ctrl+C."
         export QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software
     fi
-    exec "$build/bin/Pointora" "$@"
+    # The cloud service on loopback (unless another address is configured or something already
+    # listens there), stopped again when the program ends.
+    listening() { (exec 3<>/dev/tcp/127.0.0.1/8732) 2>/dev/null; }
+    if [ "${POINTORA_SERVICE_URL:-http://127.0.0.1:8732}" = "http://127.0.0.1:8732" ] && ! listening; then
+        cloud_data="${XDG_DATA_HOME:-$HOME/.local/share}/Pointora/cloud"
+        echo "Starting pointora-cloud on 127.0.0.1:8732 (data in $cloud_data)"
+        "$build/bin/pointora-cloud" --listen 127.0.0.1:8732 --data "$cloud_data" --quiet &
+        cloud_pid=$!
+        trap 'kill "$cloud_pid" 2>/dev/null; wait "$cloud_pid" 2>/dev/null' EXIT
+        for _ in $(seq 50); do
+            if listening || ! kill -0 "$cloud_pid" 2>/dev/null; then break; fi
+            sleep 0.1
+        done
+        listening || echo "pointora-cloud did not start; the cloud functions will fail" >&2
+    fi
+    status=0
+    "$build/bin/Pointora" "$@" || status=$?
+    exit "$status"
     ;;
 test)
     cd "$build"
