@@ -444,16 +444,23 @@ Reply CloudServer::updatePassword(const Call& call) {
                : WrongCurrentPassword;
 }
 
+std::optional<Reply> CloudServer::recoveryAccount(std::string* email, std::optional<User>* user) {
+    *email = asciiLower(*email);
+    if (!isValidEmail(*email))
+        return Reply(BadEmail);
+    *user = m_store.userByEmail(*email);
+    if (!*user)
+        return Reply(EmailUnknown);
+    return std::nullopt;
+}
+
 Reply CloudServer::findPassword(const Call& call) {
     std::string email;
+    std::optional<User> user;
     if (auto bad = readStrings(call, {{"email", &email}}))
         return *bad;
-    email = asciiLower(email);
-    if (!isValidEmail(email))
-        return BadEmail;
-    const std::optional<User> user = m_store.userByEmail(email);
-    if (!user)
-        return EmailUnknown;
+    if (auto refused = recoveryAccount(&email, &user))
+        return *refused;
     const std::string code = secrets::newCode();
     return m_store.putCode(user->id, code, call.now + m_options.codeTtlSeconds,
                            [&] { return writeOutbox(email, code); })
@@ -477,14 +484,11 @@ Reply CloudServer::codeReply(CodeCheck check) {
 
 Reply CloudServer::validatePassword(const Call& call) {
     std::string email, captcha;
+    std::optional<User> user;
     if (auto bad = readStrings(call, {{"email", &email}, {"captcha", &captcha}}))
         return *bad;
-    email = asciiLower(email);
-    if (!isValidEmail(email))
-        return BadEmail;
-    const std::optional<User> user = m_store.userByEmail(email);
-    if (!user)
-        return EmailUnknown;
+    if (auto refused = recoveryAccount(&email, &user))
+        return *refused;
     return codeReply(m_store.checkCode(user->id, captcha, call.now, m_options.codeAttempts));
 }
 
@@ -493,14 +497,11 @@ Reply CloudServer::newPassword(const Call& call) {
     if (auto bad =
             readStrings(call, {{"email", &email}, {"captcha", &captcha}, {"password", &password}}))
         return *bad;
-    email = asciiLower(email);
-    if (!isValidEmail(email))
-        return BadEmail;
+    std::optional<User> user;
+    if (auto refused = recoveryAccount(&email, &user))
+        return *refused;
     if (!isValidPassword(password))
         return BadPassword;
-    const std::optional<User> user = m_store.userByEmail(email);
-    if (!user)
-        return EmailUnknown;
     const CodeCheck check = m_store.checkCode(user->id, captcha, call.now, m_options.codeAttempts);
     if (check != CodeCheck::Ok)
         return codeReply(check);

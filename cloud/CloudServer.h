@@ -52,6 +52,8 @@ private:
     Reply saveConfig(const Call& call);
     Reply getConfig(const Call& call);
 
+    // The account a recovery request names: a BadEmail or EmailUnknown reply when there is none.
+    std::optional<Reply> recoveryAccount(std::string* email, std::optional<User>* user);
     Reply codeReply(CodeCheck check);
     std::optional<std::string> hash(const std::string& password);
     bool verify(const std::string& hash, const std::string& password);

@@ -69,14 +69,17 @@ void KNetBase::sendRequest(int apiType, QJsonObject body) {
 
 bool KNetBase::readEnvelope(QNetworkReply* reply, const QByteArray& body, int* code, QString* msg,
                             QJsonObject* data) {
-    if (reply->error() != QNetworkReply::NoError)
-        return false;
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    const QJsonDocument document = reply->error() == QNetworkReply::NoError
+                                       ? QJsonDocument::fromJson(body, &error)
+                                       : QJsonDocument();
     // An answer that is JSON but not an object (an array) is no envelope either: treating it as
     // one would report success (code 0) for a reply that says nothing.
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    if (reply->error() != QNetworkReply::NoError || error.error != QJsonParseError::NoError ||
+        !document.isObject()) {
+        emit sigRequestFinished(-1, QString());
         return false;
+    }
     const QJsonObject envelope = document.object();
     *code = envelope.value("code").toInt();
     *msg = envelope.value("msg").toString();
@@ -88,11 +91,8 @@ void KNetBase::handleReply(QNetworkReply* reply, QByteArray body, int /*httpStat
     int code = -1;
     QString msg;
     QJsonObject data;
-    if (!readEnvelope(reply, body, &code, &msg, &data)) {
-        code = -1;
-        msg.clear();
-    }
-    emit sigRequestFinished(code, msg);
+    if (readEnvelope(reply, body, &code, &msg, &data))
+        emit sigRequestFinished(code, msg);
 }
 
 void KNetBase::handleTimeout(QNetworkReply* /*reply*/) {

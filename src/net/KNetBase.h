@@ -37,8 +37,9 @@ protected:
     void handleReply(QNetworkReply* reply, QByteArray body, int httpStatus) override;
     void handleTimeout(QNetworkReply* reply) override;
 
-    // Reads the envelope of a reply. False when the reply has a network error or the body is not
-    // a JSON object; otherwise code is "code" (0 when missing), msg is "msg", data is "data".
-    static bool readEnvelope(QNetworkReply* reply, const QByteArray& body, int* code, QString* msg,
-                             QJsonObject* data);
+    // Reads the envelope of a reply: code is "code" (0 when missing), msg is "msg", data is
+    // "data". When the reply has a network error or the body is not a JSON object, reports
+    // sigRequestFinished(-1, "") and returns false.
+    bool readEnvelope(QNetworkReply* reply, const QByteArray& body, int* code, QString* msg,
+                      QJsonObject* data);
 };

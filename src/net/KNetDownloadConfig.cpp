@@ -19,10 +19,8 @@ void KNetDownloadConfig::handleReply(QNetworkReply* reply, QByteArray body, int 
     int code = -1;
     QString msg;
     QJsonObject data;
-    if (!readEnvelope(reply, body, &code, &msg, &data)) {
-        emit sigRequestFinished(-1, QString());
+    if (!readEnvelope(reply, body, &code, &msg, &data))
         return;
-    }
     if (m_sync) {
         QJsonParseError error;
         const QJsonDocument content =

@@ -12,9 +12,7 @@ void KUpdater::handleReply(QNetworkReply* reply, QByteArray body, int /*httpStat
     int code = -1;
     QString msg;
     QJsonObject data;
-    if (!readEnvelope(reply, body, &code, &msg, &data)) {
-        emit sigRequestFinished(-1, QString());
-        return;
-    }
-    emit sigReturnVersion(data.value("version").toString(), data.value("downloadUrl").toString());
+    if (readEnvelope(reply, body, &code, &msg, &data))
+        emit sigReturnVersion(data.value("version").toString(),
+                              data.value("downloadUrl").toString());
 }
