@@ -16,7 +16,8 @@ packages=(
     qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtquick-controls2
     qml-module-qtquick-dialogs qml-module-qtquick-layouts qml-module-qtgraphicaleffects
     qml-module-qttest
-    libudev-dev libevdev-dev libx11-dev libxtst-dev libxrandr-dev
+    libudev-dev libevdev-dev libx11-dev libxtst-dev libxrandr-dev libxi-dev
+    libqt5multimedia5-plugins gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
     libsodium-dev libsqlite3-dev libcpp-httplib-dev openssl
     xvfb xauth trayer xdotool x11-utils
 )

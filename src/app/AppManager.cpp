@@ -5,6 +5,8 @@
 #include "app/KResources.h"
 #include "config/KConfigCommon.h"
 #include "platform/KPlatform.h"
+#include "simulation/KDeviceSimulator.h"
+#include "simulation/KWinSimulator.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -23,11 +25,17 @@ AppManager::AppManager() : QObject(nullptr) {
     initPointoraResources();
     m_platform = KPlatform::instance();
     m_configCommon = KConfigCommon::instance();
+    m_deviceSimulator = KDeviceSimulator::instance();
+    m_winSimulator = KWinSimulator::instance();
     m_msgManager = KMsgManager::instance();
 
     QCoreApplication::setApplicationVersion(QStringLiteral(APP_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral(ORGANIZATION_NAME));
     QCoreApplication::setOrganizationDomain(QStringLiteral(ORGANIZATION_DOMAIN));
+
+    // A changed assignment takes effect at the next key event.
+    connect(m_configCommon, &KConfigCommon::sigKeyValueChange, m_deviceSimulator,
+            &KDeviceSimulator::onConfigChange);
 }
 
 bool AppManager::init() {

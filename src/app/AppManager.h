@@ -6,8 +6,10 @@
 #include <QObject>
 
 class KConfigCommon;
+class KDeviceSimulator;
 class KMsgManager;
 class KPlatform;
+class KWinSimulator;
 class QTranslator;
 
 // Assembles the running program: creates or looks up every back-end object, connects them,
@@ -40,5 +42,7 @@ private:
     KFuncCommon m_funcCommon;
     KPlatform* m_platform = nullptr;
     KConfigCommon* m_configCommon = nullptr;
+    KDeviceSimulator* m_deviceSimulator = nullptr;
+    KWinSimulator* m_winSimulator = nullptr;
     KMsgManager* m_msgManager = nullptr;
 };

@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QString>
 
+class KDesktopBackend;
 class KInputInjector;
+class KSessionBackend;
 class KSimController;
 
 // The operating-system layer below the program's logic. One backend is chosen once per process:
@@ -30,6 +32,10 @@ public:
 
     // Injects keyboard and mouse events; created on first use, from any thread.
     virtual KInputInjector* inputInjector() = 0;
+    // The display server (gamma, windows, pointer speed) and the user's session (locker, opening
+    // paths, sound, autorun); created on first use, main thread only.
+    virtual KDesktopBackend* desktopBackend() = 0;
+    virtual KSessionBackend* sessionBackend() = 0;
 
 protected:
     explicit KPlatform(QObject* parent = nullptr);

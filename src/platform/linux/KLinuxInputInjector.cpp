@@ -24,8 +24,9 @@ KLinuxInputInjector::KLinuxInputInjector(const Options& options) {
     }
     qWarning().noquote()
         << "input injection unavailable: uinput:" << uinputError << "- XTest:" << x11Error
-        << "- functions that send keys or mouse events will do nothing. Install the program's"
-           " udev rule (or add the user to the group owning /dev/uinput) and sign in again.";
+        << "- functions that send keys or mouse events will do nothing. Give the user write"
+           " access to /dev/uinput (udev: KERNEL==\"uinput\", TAG+=\"uaccess\") and sign in"
+           " again.";
 }
 
 KLinuxInputInjector::~KLinuxInputInjector() = default;

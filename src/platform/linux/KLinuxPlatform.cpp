@@ -1,6 +1,8 @@
 #include "platform/linux/KLinuxPlatform.h"
 
 #include "platform/linux/KLinuxInputInjector.h"
+#include "platform/linux/KLinuxSessionBackend.h"
+#include "platform/linux/KX11DesktopBackend.h"
 
 #include <QMutexLocker>
 
@@ -13,4 +15,16 @@ KInputInjector* KLinuxPlatform::inputInjector() {
     if (!m_inputInjector)
         m_inputInjector = std::make_unique<KLinuxInputInjector>();
     return m_inputInjector.get();
+}
+
+KDesktopBackend* KLinuxPlatform::desktopBackend() {
+    if (!m_desktop)
+        m_desktop = std::make_unique<KX11DesktopBackend>();
+    return m_desktop.get();
+}
+
+KSessionBackend* KLinuxPlatform::sessionBackend() {
+    if (!m_session)
+        m_session = std::make_unique<KLinuxSessionBackend>();
+    return m_session.get();
 }

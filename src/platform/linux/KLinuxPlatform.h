@@ -16,8 +16,12 @@ public:
     Kind kind() const override { return Kind::Linux; }
     QString name() const override { return QStringLiteral("linux"); }
     KInputInjector* inputInjector() override;
+    KDesktopBackend* desktopBackend() override;
+    KSessionBackend* sessionBackend() override;
 
 private:
     QMutex m_inputMutex;
     std::unique_ptr<KInputInjector> m_inputInjector;
+    std::unique_ptr<KDesktopBackend> m_desktop;
+    std::unique_ptr<KSessionBackend> m_session;
 };

@@ -9,14 +9,18 @@ KSimInputInjector::KSimInputInjector(KSimController* controller) : m_controller(
 
 void KSimInputInjector::sendKey(quint8 vk, bool up, quintptr extraInfo) {
     record(key(vk, up, extraInfo));
-    m_controller->log(
-        QJsonObject{{"kind", "key"}, {"vk", int(vk)}, {"up", up}, {"tag", double(extraInfo)}});
+    if (m_controller)
+        m_controller->log(
+            QJsonObject{{"kind", "key"}, {"vk", int(vk)}, {"up", up}, {"tag", double(extraInfo)}});
 }
 
 void KSimInputInjector::sendMouse(quint32 flags, qint32 data, quintptr extraInfo) {
     record(mouse(flags, data, extraInfo));
-    m_controller->log(QJsonObject{
-        {"kind", "mouse"}, {"flags", double(flags)}, {"data", data}, {"tag", double(extraInfo)}});
+    if (m_controller)
+        m_controller->log(QJsonObject{{"kind", "mouse"},
+                                      {"flags", double(flags)},
+                                      {"data", data},
+                                      {"tag", double(extraInfo)}});
 }
 
 void KSimInputInjector::record(const Event& event) {

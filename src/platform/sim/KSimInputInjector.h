@@ -30,6 +30,7 @@ public:
     // The history keeps the most recent events up to this many.
     static constexpr int kHistoryLimit = 4096;
 
+    // controller: where the events are logged; null keeps only the history.
     explicit KSimInputInjector(KSimController* controller);
 
     void sendKey(quint8 vk, bool up, quintptr extraInfo) override;

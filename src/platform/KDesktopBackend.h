@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+
+// A top-level or child window of the desktop; 0 means none.
+using KWindowId = quint64;
+
+// What the window and system actions need of the display server: the gamma ramp, the windows
+// (foreground, under the cursor, their class, title, geometry and children) and the pointer
+// speed. Main thread only.
+class KDesktopBackend {
+public:
+    using GammaRamp = std::array<quint16, 256>;
+
+    virtual ~KDesktopBackend() = default;
+
+    // Loads ramp (used for red, green and blue) into every display. False when no display
+    // accepted it.
+    virtual bool setGammaRamp(const GammaRamp& ramp) = 0;
+
+    virtual KWindowId foregroundWindow() = 0;
+    virtual QString windowTitle(KWindowId window) = 0;
+    virtual bool isWindowMaximized(KWindowId window) = 0;
+    virtual void maximizeWindow(KWindowId window) = 0;
+    virtual void minimizeWindow(KWindowId window) = 0;
+
+    // Screen coordinates of the pointer.
+    virtual QPoint cursorPos() = 0;
+    // The innermost window at a screen point.
+    virtual KWindowId windowFromPoint(const QPoint& screenPos) = 0;
+    virtual QString windowClassName(KWindowId window) = 0;
+    // The direct child of parent at a screen point; parent itself when the point lies in parent
+    // but in none of its children; 0 when it lies outside parent.
+    virtual KWindowId childWindowAt(KWindowId parent, const QPoint& screenPos) = 0;
+    // Screen rectangle of a window.
+    virtual QRect windowRect(KWindowId window) = 0;
+    // Every descendant of window, in the system's order.
+    virtual QList<KWindowId> childWindows(KWindowId window) = 0;
+    // Asks target to scroll one line left or right with the given horizontal scroll bar.
+    virtual void postHorizontalScroll(KWindowId target, bool left, KWindowId scrollBar) = 0;
+
+    // Pointer speed on the 1 (slowest) to 20 (fastest) scale, 10 being the default. False when
+    // the system offers no speed setting or refused the value.
+    virtual bool pointerSpeed(int* speed) = 0;
+    virtual bool setPointerSpeed(int speed) = 0;
+};

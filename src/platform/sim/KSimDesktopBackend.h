@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/KDesktopBackend.h"
+
+#include <QMap>
+
+class KSimController;
+
+// The simulated display: a gamma ramp, a table of windows with a foreground window and a cursor,
+// and a pointer speed. Actions are written to the simulation log ({"kind":"gamma","slope":132},
+// {"kind":"window","action":"maximize",...}, {"kind":"pointer-speed","speed":15}) and the
+// "brightnessSlope", "pointerSpeed" and "foreground" state fields are kept current.
+// Socket commands: "window ID [class=NAME] [parent=ID] [rect=X,Y,W,H] [state=normal|maximized|
+// minimized] [title=TEXT...]" adds or changes a window (title takes the rest of the line),
+// "foreground ID" brings a window to the front (0: none), "cursor X Y" moves the pointer.
+class KSimDesktopBackend : public KDesktopBackend {
+public:
+    struct Window {
+        enum State { Normal, Maximized, Minimized };
+        KWindowId id = 0;
+        KWindowId parent = 0;
+        QString className;
+        QString title;
+        QRect rect;
+        State state = Normal;
+    };
+
+    explicit KSimDesktopBackend(KSimController* controller);
+
+    bool setGammaRamp(const GammaRamp& ramp) override;
+    KWindowId foregroundWindow() override { return m_foreground; }
+    QString windowTitle(KWindowId window) override;
+    bool isWindowMaximized(KWindowId window) override;
+    void maximizeWindow(KWindowId window) override;
+    void minimizeWindow(KWindowId window) override;
+    QPoint cursorPos() override { return m_cursor; }
+    KWindowId windowFromPoint(const QPoint& screenPos) override;
+    QString windowClassName(KWindowId window) override;
+    KWindowId childWindowAt(KWindowId parent, const QPoint& screenPos) override;
+    QRect windowRect(KWindowId window) override;
+    QList<KWindowId> childWindows(KWindowId window) override;
+    void postHorizontalScroll(KWindowId target, bool left, KWindowId scrollBar) override;
+    bool pointerSpeed(int* speed) override;
+    bool setPointerSpeed(int speed) override;
+
+    // Test and socket controls.
+    // Adds a window, or replaces the one with the same id. Later windows lie above earlier ones.
+    void putWindow(const Window& window);
+    void removeAllWindows();
+    void setForeground(KWindowId window);
+    void setCursorPos(const QPoint& pos) { m_cursor = pos; }
+    Window window(KWindowId id) const { return m_windows.value(id); }
+    // Whether the display takes gamma ramps and has a pointer speed (both true at start).
+    void setGammaSupported(bool supported) { m_gammaSupported = supported; }
+    void setPointerSpeedAvailable(bool available) { m_speedAvailable = available; }
+    const GammaRamp& lastGammaRamp() const { return m_ramp; }
+
+private:
+    QList<KWindowId> childrenOf(KWindowId parent) const;
+    void logWindow(const char* action, KWindowId window);
+    void publishForeground();
+
+    KSimController* m_controller;
+    QMap<KWindowId, Window> m_windows;
+    QList<KWindowId> m_order;  // stacking order, bottom first
+    KWindowId m_foreground = 0;
+    QPoint m_cursor;
+    GammaRamp m_ramp{};
+    bool m_gammaSupported = true;
+    bool m_speedAvailable = true;
+    int m_speed = 10;
+};

@@ -1,0 +1,160 @@
+#include "simulation/KWinSimulator.h"
+
+#include "config/KConfigCommon.h"
+#include "platform/KPlatform.h"
+#include "platform/KSessionBackend.h"
+#include "simulation/KInputSimulation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+constexpr int kBrightnessStep = 4;
+// How far outside the grid a scroll bar may reach and still count as the grid's.
+constexpr int kScrollBarSlack = 25;
+}  // namespace
+
+KWinSimulator* KWinSimulator::instance() {
+    static KWinSimulator* simulator =
+        new KWinSimulator(KConfigCommon::instance(), KPlatform::instance()->desktopBackend(),
+                          KPlatform::instance()->sessionBackend());
+    return simulator;
+}
+
+KWinSimulator::KWinSimulator(KConfigCommon* store, KDesktopBackend* desktop,
+                             KSessionBackend* session, QObject* parent)
+    : QObject(parent), m_store(store), m_desktop(desktop), m_session(session) {}
+
+KWinSimulator::GammaRamp KWinSimulator::gammaRamp(int value) {
+    const quint32 slope = quint32(quint16(value)) + 128;
+    GammaRamp ramp{};
+    for (quint32 i = 0; i < ramp.size(); ++i)
+        ramp[i] = quint16(std::min<quint32>(i * slope, 65535));
+    return ramp;
+}
+
+bool KWinSimulator::setGamma(int value) {
+    return m_desktop->setGammaRamp(gammaRamp(value));
+}
+
+bool KWinSimulator::increaseBrightness() {
+    int brightness = m_store->getBrightness();
+    if (brightness < 255 - kBrightnessStep) {
+        brightness += kBrightnessStep;
+        m_store->setBrightness(brightness);
+        setGamma(brightness);
+    }
+    return true;
+}
+
+bool KWinSimulator::decreaseBrightness() {
+    int brightness = m_store->getBrightness();
+    if (brightness > kBrightnessStep) {
+        brightness -= kBrightnessStep;
+        m_store->setBrightness(brightness);
+        setGamma(brightness);
+    }
+    return true;
+}
+
+void KWinSimulator::scrollHorizontal(int direction) {
+    if (direction == 1) {
+        scrollSpreadsheet(true);
+        sendMouse(KMouseFlag::HWHEEL, -KMouseFlag::WHEEL_DELTA);
+    } else if (direction == 2) {
+        scrollSpreadsheet(false);
+        sendMouse(KMouseFlag::HWHEEL, KMouseFlag::WHEEL_DELTA);
+    }
+}
+
+void KWinSimulator::scrollSpreadsheet(bool left) {
+    // Spreadsheet grids ignore the horizontal wheel; they scroll a line through their own
+    // horizontal scroll bar.
+    const QPoint cursor = m_desktop->cursorPos();
+    const KWindowId target = m_desktop->windowFromPoint(cursor);
+    if (!target || m_desktop->windowClassName(target) != QLatin1String("EXCEL7"))
+        return;
+    const KWindowId child = m_desktop->childWindowAt(target, cursor);
+    const QRect area = m_desktop->windowRect(child ? child : target);
+    for (KWindowId window : m_desktop->childWindows(target)) {
+        const QString className = m_desktop->windowClassName(window);
+        if (className != QLatin1String("ScrollBar") && className != QLatin1String("NUIScrollbar"))
+            continue;
+        const QRect bar = m_desktop->windowRect(window);
+        if (bar.left() >= area.left() - kScrollBarSlack &&
+            bar.right() <= area.right() + kScrollBarSlack) {
+            m_desktop->postHorizontalScroll(target, left, window);
+            return;
+        }
+    }
+}
+
+void KWinSimulator::showForegroundWindow(int showCommand) {
+    const KWindowId window = m_desktop->foregroundWindow();
+    if (!window)
+        return;
+    if (showCommand == 3) {
+        const QString title = m_desktop->windowTitle(window);
+        if (title.contains(QCoreApplication::applicationName()) ||
+            m_desktop->isWindowMaximized(window))
+            return;
+        m_desktop->maximizeWindow(window);
+    } else if (showCommand == 6) {
+        m_desktop->minimizeWindow(window);
+    }
+}
+
+void KWinSimulator::playSound(const QString& path) {
+    m_session->stopSound();
+    if (!path.isEmpty() && QFileInfo(path).isFile())
+        m_session->playSound(path);
+}
+
+void KWinSimulator::openPath(const QString& path) {
+    m_session->openPath(path);
+}
+
+void KWinSimulator::openMagnifier() {
+    m_session->openMagnifier();
+}
+
+bool KWinSimulator::isAutoRun() {
+    return !m_session->autorunEntry(QCoreApplication::applicationName()).isEmpty();
+}
+
+bool KWinSimulator::setAutoRun(bool flag) {
+    const QString name = QCoreApplication::applicationName();
+    if (flag)
+        m_session->setAutorunEntry(
+            name, QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));
+    else
+        m_session->removeAutorunEntry(name);
+    return true;
+}
+
+QString KWinSimulator::watcherFileName() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("PointoraWatcher.exe");
+#else
+    return QStringLiteral("PointoraWatcher");
+#endif
+}
+
+QString KWinSimulator::applicationDirectory() const {
+    return m_applicationDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_applicationDir;
+}
+
+bool KWinSimulator::restartApplication() {
+    const QString path = applicationDirectory() + '/' + watcherFileName();
+    if (!QFileInfo(path).isFile())
+        return false;
+    runElevated(path);
+    return true;
+}
+
+void KWinSimulator::runElevated(const QString& path) {
+    m_session->startProgram(path, {}, applicationDirectory(), true);
+}

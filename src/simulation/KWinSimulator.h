@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/KDesktopBackend.h"
+
+#include <QObject>
+#include <QString>
+
+class KConfigCommon;
+class KSessionBackend;
+
+// The functions that are more than a keystroke or a mouse event: brightness through the gamma
+// ramp, horizontal scrolling (with a line step for spreadsheet grids), maximizing and minimizing
+// the foreground window, sound, opening paths and the magnifier; for the interface, the autorun
+// entry and restarting the program through its watcher. Main thread only.
+class KWinSimulator : public QObject {
+    Q_OBJECT
+public:
+    using GammaRamp = KDesktopBackend::GammaRamp;
+
+    // The process-wide object on the platform's display and session, created on first call.
+    static KWinSimulator* instance();
+
+    KWinSimulator(KConfigCommon* store, KDesktopBackend* desktop, KSessionBackend* session,
+                  QObject* parent = nullptr);
+
+    Q_INVOKABLE bool isAutoRun();
+    // Writes (true) or removes (false) the autorun entry; true whatever the system did.
+    Q_INVOKABLE bool setAutoRun(bool flag);
+    // Starts the watcher program, which ends this program and starts it again. False when the
+    // watcher is not next to the executable.
+    Q_INVOKABLE bool restartApplication();
+
+    // Brightness one step (4) up or down within 4..252, stored and applied. Always true.
+    bool increaseBrightness();
+    bool decreaseBrightness();
+    // direction 1: left, 2: right; anything else does nothing.
+    void scrollHorizontal(int direction);
+    // 3: maximize (not the program's own window, not an already maximized one), 6: minimize.
+    void showForegroundWindow(int showCommand);
+    // Stops the sound playing, then plays path when it is a file.
+    void playSound(const QString& path);
+    void openPath(const QString& path);
+    void openMagnifier();
+
+    // The ramp for a brightness value (taken as unsigned 16 bits): entry i = i * (value + 128),
+    // clipped to 65535. 128 gives the identity.
+    static GammaRamp gammaRamp(int value);
+    bool setGamma(int value);
+    void scrollSpreadsheet(bool left);
+
+    // Where the watcher is looked for: the executable's directory unless set otherwise.
+    QString applicationDirectory() const;
+    void setApplicationDirectory(const QString& directory) { m_applicationDir = directory; }
+    static QString watcherFileName();
+
+private:
+    void runElevated(const QString& path);
+
+    KConfigCommon* m_store;
+    KDesktopBackend* m_desktop;
+    KSessionBackend* m_session;
+    QString m_applicationDir;
+};

@@ -1,0 +1,349 @@
+// Runs under a real X server (xvfb-run): injection through XTest reaches a test window, and the
+// X11 desktop backend's window, gamma and pointer-speed services behave as on a display without
+// a window manager, gamma ramps or libinput. The test takes the window manager's part where
+// one is needed (properties on the root window, reading the client messages sent to it).
+#include "common/TestEnv.h"
+#include "config/KConfigCommon.h"
+#include "platform/linux/KLinuxInputInjector.h"
+#include "platform/linux/KX11DesktopBackend.h"
+#include "simulation/KDeviceSimulator.h"
+#include "simulation/KInputSimulation.h"
+#include "simulation/KMouseSensitivity.h"
+#include "simulation/KWinSimulator.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/keysym.h>
+
+#include <memory>
+
+namespace {
+
+struct Seen {
+    int type;
+    unsigned detail;  // key code or button
+    bool operator==(const Seen& o) const { return type == o.type && detail == o.detail; }
+};
+
+}  // namespace
+
+class TestX11Actions : public QObject {
+    Q_OBJECT
+private:
+    TestEnv m_env;
+    Display* m_display = nullptr;
+    Window m_root = 0;
+    Window m_window = 0;
+    std::unique_ptr<KLinuxInputInjector> m_injector;
+    std::unique_ptr<KX11DesktopBackend> m_desktop;
+    std::unique_ptr<KConfigCommon> m_store;
+    std::unique_ptr<KWinSimulator> m_win;
+
+    Atom atom(const char* name) { return XInternAtom(m_display, name, False); }
+
+    // Key and button events the test window receives within the time limit, until count.
+    QList<Seen> inputEvents(int count) {
+        QList<Seen> seen;
+        QElapsedTimer timer;
+        timer.start();
+        while (seen.size() < count && timer.elapsed() < 3000) {
+            if (!XPending(m_display)) {
+                QThread::msleep(5);
+                continue;
+            }
+            XEvent e;
+            XNextEvent(m_display, &e);
+            if (e.type == KeyPress || e.type == KeyRelease)
+                seen << Seen{e.type, e.xkey.keycode};
+            else if (e.type == ButtonPress || e.type == ButtonRelease)
+                seen << Seen{e.type, e.xbutton.button};
+        }
+        return seen;
+    }
+
+    // The client messages sent to the root window up to a marker message sent afterwards, so
+    // that "nothing was sent" is known without waiting.
+    QList<XClientMessageEvent> rootMessages() {
+        XEvent marker{};
+        marker.xclient.type = ClientMessage;
+        marker.xclient.window = m_root;
+        marker.xclient.message_type = atom("POINTORA_TEST_MARKER");
+        marker.xclient.format = 32;
+        XSendEvent(m_display, m_root, False, SubstructureNotifyMask, &marker);
+        XFlush(m_display);
+        QList<XClientMessageEvent> messages;
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 3000) {
+            if (!XPending(m_display)) {
+                QThread::msleep(5);
+                continue;
+            }
+            XEvent e;
+            XNextEvent(m_display, &e);
+            if (e.type != ClientMessage)
+                continue;
+            if (e.xclient.message_type == marker.xclient.message_type)
+                return messages;
+            messages << e.xclient;
+        }
+        return messages;
+    }
+
+    void setActiveWindow(Window window) {
+        const long value = long(window);
+        XChangeProperty(m_display, m_root, atom("_NET_ACTIVE_WINDOW"), XA_WINDOW, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&value), 1);
+        XSync(m_display, False);
+    }
+
+    void setTitle(const QByteArray& title) {
+        XChangeProperty(m_display, m_window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(title.constData()),
+                        title.size());
+        XSync(m_display, False);
+    }
+
+    void setMaximized(bool maximized) {
+        const long states[] = {long(atom("_NET_WM_STATE_MAXIMIZED_VERT")),
+                               long(atom("_NET_WM_STATE_MAXIMIZED_HORZ"))};
+        XChangeProperty(m_display, m_window, atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(states), maximized ? 2 : 0);
+        XSync(m_display, False);
+    }
+
+private slots:
+    void initTestCase() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs an X server: run under xvfb-run");
+        m_env.apply();
+        QCoreApplication::setApplicationName("Pointora");
+        m_display = XOpenDisplay(nullptr);
+        QVERIFY(m_display);
+        m_root = DefaultRootWindow(m_display);
+        m_window = XCreateSimpleWindow(m_display, m_root, 0, 0, 200, 200, 0, 0, 0);
+        XSelectInput(m_display, m_window,
+                     KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                         StructureNotifyMask);
+        XMapWindow(m_display, m_window);
+        for (XEvent e; XNextEvent(m_display, &e), e.type != MapNotify;) {
+        }
+        XSetInputFocus(m_display, m_window, RevertToParent, CurrentTime);
+        XWarpPointer(m_display, None, m_window, 0, 0, 0, 0, 100, 100);
+        // Watch what is sent to the root window, as a window manager would.
+        XSelectInput(m_display, m_root, SubstructureNotifyMask);
+        XSync(m_display, False);
+
+        KLinuxInputInjector::Options options;
+        options.uinputPath = m_env.path("no-uinput");  // never the real node
+        m_injector = std::make_unique<KLinuxInputInjector>(options);
+        m_desktop = std::make_unique<KX11DesktopBackend>();
+        m_store = std::make_unique<KConfigCommon>(m_env.path("config/Pointora/config"));
+        m_win = std::make_unique<KWinSimulator>(m_store.get(), m_desktop.get(), nullptr);
+    }
+    void cleanupTestCase() {
+        replaceInputInjector(nullptr);
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
+    void init() {
+        XSync(m_display, True);  // drop what earlier cases left
+        replaceInputInjector(m_injector.get());
+    }
+
+    void injectorFallsBackToXTest() { QCOMPARE(m_injector->method(), QStringLiteral("xtest")); }
+
+    // Key value 2 (Copy) on a device key: Control and C reach the focused window in order.
+    void dispatchedChordReachesWindow() {
+        KDeviceSimulator simulator(m_store.get(), m_win.get(), nullptr);
+        simulator.dispatch(2, QString());
+        const unsigned ctrl = XKeysymToKeycode(m_display, XK_Control_L);
+        const unsigned c = XKeysymToKeycode(m_display, XK_c);
+        QCOMPARE(
+            inputEvents(4),
+            (QList<Seen>{{KeyPress, ctrl}, {KeyPress, c}, {KeyRelease, c}, {KeyRelease, ctrl}}));
+    }
+
+    void dispatchedClicksReachWindow_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QList<int>>("buttons");  // each pressed and released
+        QTest::newRow("21 click") << 21 << QList<int>{1};
+        QTest::newRow("22 double click") << 22 << QList<int>{1, 1};
+        QTest::newRow("24 right click") << 24 << QList<int>{3};
+        QTest::newRow("27 middle") << 27 << QList<int>{2};
+        QTest::newRow("28 forward") << 28 << QList<int>{9};
+        QTest::newRow("29 back") << 29 << QList<int>{8};
+        QTest::newRow("30 scroll up") << 30 << QList<int>{4};
+        QTest::newRow("31 scroll down") << 31 << QList<int>{5};
+        QTest::newRow("32 scroll left, no spreadsheet on X11") << 32 << QList<int>{6};
+        QTest::newRow("33 scroll right") << 33 << QList<int>{7};
+    }
+    void dispatchedClicksReachWindow() {
+        QFETCH(int, value);
+        QFETCH(QList<int>, buttons);
+        KDeviceSimulator simulator(m_store.get(), m_win.get(), nullptr);
+        simulator.dispatch(value, QString());
+        QList<Seen> expected;
+        for (int b : buttons)
+            expected << Seen{ButtonPress, unsigned(b)} << Seen{ButtonRelease, unsigned(b)};
+        QCOMPARE(inputEvents(expected.size()), expected);
+    }
+
+    void mediaKeyHasAKeycode() {
+        // Media keys exist in the server's keymap (or as evdev code + 8).
+        for (int event = 0; event < 2; ++event)  // press and release
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*0xff has no key.*"));
+        tapKey(0xFF);  // no such virtual key: warned, nothing sent
+        tapKey(KVK::VOLUME_MUTE);
+        const QList<Seen> seen = inputEvents(2);
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen.at(0).type, int(KeyPress));
+        QCOMPARE(seen.at(1).type, int(KeyRelease));
+    }
+
+    // Every CRTC with a gamma table gets the ramp, resampled to its size.
+    void gammaApplied() {
+        m_store->setBrightness(196);
+        QVERIFY(m_win->increaseBrightness());
+        QCOMPARE(m_store->getBrightness(), 200);
+        const KWinSimulator::GammaRamp ramp = KWinSimulator::gammaRamp(200);
+        XRRScreenResources* resources = XRRGetScreenResourcesCurrent(m_display, m_root);
+        QVERIFY(resources);
+        int checked = 0;
+        for (int c = 0; c < resources->ncrtc; ++c) {
+            XRRCrtcGamma* gamma = XRRGetCrtcGamma(m_display, resources->crtcs[c]);
+            if (!gamma)
+                continue;
+            if (gamma->size > 1) {
+                const std::vector<quint16> expected =
+                    KX11DesktopBackend::scaleGammaRamp(ramp, gamma->size);
+                for (int i = 0; i < gamma->size; ++i) {
+                    QCOMPARE(gamma->red[i], expected[i]);
+                    QCOMPARE(gamma->green[i], expected[i]);
+                    QCOMPARE(gamma->blue[i], expected[i]);
+                }
+                ++checked;
+            }
+            XRRFreeGamma(gamma);
+        }
+        XRRFreeScreenResources(resources);
+        if (checked == 0) {
+            // A server without gamma tables: the ramp is refused.
+            QVERIFY(!m_win->setGamma(128));
+            return;
+        }
+        QCOMPARE(ramp[255], quint16(65535));
+        QVERIFY(m_win->setGamma(128));
+    }
+
+    void gammaWithoutDisplay() {
+        KX11DesktopBackend nowhere(QStringLiteral(":65000"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*no X11 display.*"));
+        QVERIFY(!nowhere.setGammaRamp(KWinSimulator::gammaRamp(128)));
+        QCOMPARE(nowhere.foregroundWindow(), KWindowId(0));
+        int speed = 0;
+        QVERIFY(!nowhere.pointerSpeed(&speed));
+    }
+
+    void pointerSpeedUnavailable() {
+        KMouseSensitivity sensitivity(m_desktop.get());
+        QCOMPARE(sensitivity.getSensitivity(), 10);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*pointer speed.*"));
+        QVERIFY(!sensitivity.setSensitivity(15));
+        QVERIFY(!sensitivity.setSensitivity(0));
+    }
+
+    void foregroundWindowAndTitle() {
+        setActiveWindow(m_window);
+        setTitle("notes – Editor");
+        QCOMPARE(m_desktop->foregroundWindow(), KWindowId(m_window));
+        QCOMPARE(m_desktop->windowTitle(m_window), QStringLiteral("notes – Editor"));
+        XDeleteProperty(m_display, m_window, atom("_NET_WM_NAME"));
+        XStoreName(m_display, m_window, "legacy name");
+        XSync(m_display, False);
+        QCOMPARE(m_desktop->windowTitle(m_window), QStringLiteral("legacy name"));
+        // Without _NET_ACTIVE_WINDOW the focused window counts.
+        XDeleteProperty(m_display, m_root, atom("_NET_ACTIVE_WINDOW"));
+        XSync(m_display, False);
+        QCOMPARE(m_desktop->foregroundWindow(), KWindowId(m_window));
+    }
+
+    void maximizeAndMinimize_data() {
+        QTest::addColumn<QByteArray>("title");
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("expected");  // "" no message, "maximize", "iconify"
+        QTest::newRow("maximize") << QByteArray("Editor") << false << 3 << "maximize";
+        QTest::newRow("maximize own window: nothing") << QByteArray("Pointora") << false << 3 << "";
+        QTest::newRow("maximize maximized: nothing") << QByteArray("Editor") << true << 3 << "";
+        QTest::newRow("minimize") << QByteArray("Editor") << false << 6 << "iconify";
+        QTest::newRow("minimize own window") << QByteArray("Pointora") << true << 6 << "iconify";
+    }
+    void maximizeAndMinimize() {
+        QFETCH(QByteArray, title);
+        QFETCH(bool, maximized);
+        QFETCH(int, command);
+        QFETCH(QString, expected);
+        setActiveWindow(m_window);
+        setTitle(title);
+        setMaximized(maximized);
+        QCOMPARE(m_desktop->isWindowMaximized(m_window), maximized);
+        m_win->showForegroundWindow(command);
+        const QList<XClientMessageEvent> messages = rootMessages();
+        if (expected.isEmpty()) {
+            QCOMPARE(messages.size(), 0);
+            return;
+        }
+        QCOMPARE(messages.size(), 1);
+        const XClientMessageEvent& m = messages.first();
+        QCOMPARE(m.window, m_window);
+        if (expected == "maximize") {
+            QCOMPARE(m.message_type, atom("_NET_WM_STATE"));
+            QCOMPARE(m.data.l[0], 1L);
+            QCOMPARE(Atom(m.data.l[1]), atom("_NET_WM_STATE_MAXIMIZED_VERT"));
+            QCOMPARE(Atom(m.data.l[2]), atom("_NET_WM_STATE_MAXIMIZED_HORZ"));
+        } else {
+            QCOMPARE(m.message_type, atom("WM_CHANGE_STATE"));
+            QCOMPARE(m.data.l[0], long(IconicState));
+        }
+    }
+
+    void windowUnderCursor() {
+        XClassHint hint;
+        hint.res_name = const_cast<char*>("editor");
+        hint.res_class = const_cast<char*>("Editor");
+        XSetClassHint(m_display, m_window, &hint);
+        const long wmState[] = {NormalState, None};
+        XChangeProperty(m_display, m_window, atom("WM_STATE"), atom("WM_STATE"), 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(wmState), 2);
+        const Window child = XCreateSimpleWindow(m_display, m_window, 10, 150, 180, 20, 0, 0, 0);
+        XMapWindow(m_display, child);
+        XWarpPointer(m_display, None, m_window, 0, 0, 0, 0, 100, 100);
+        XSync(m_display, False);
+
+        QCOMPARE(m_desktop->cursorPos(), QPoint(100, 100));
+        QCOMPARE(m_desktop->windowFromPoint(QPoint(100, 100)), KWindowId(m_window));
+        QCOMPARE(m_desktop->windowClassName(m_window), QStringLiteral("Editor"));
+        QCOMPARE(m_desktop->windowRect(m_window), QRect(0, 0, 200, 200));
+        QCOMPARE(m_desktop->windowRect(child), QRect(10, 150, 180, 20));
+        QCOMPARE(m_desktop->childWindows(m_window), QList<KWindowId>{child});
+        QCOMPARE(m_desktop->childWindowAt(m_window, QPoint(50, 160)), KWindowId(child));
+        QCOMPARE(m_desktop->childWindowAt(m_window, QPoint(50, 50)), KWindowId(m_window));
+        QCOMPARE(m_desktop->childWindowAt(m_window, QPoint(500, 500)), KWindowId(0));
+        // A window that is gone answers with nothing instead of ending the program.
+        XDestroyWindow(m_display, child);
+        XSync(m_display, False);
+        QCOMPARE(m_desktop->windowRect(child), QRect());
+        QCOMPARE(m_desktop->windowClassName(child), QString());
+        QVERIFY(m_desktop->childWindows(child).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestX11Actions)
+#include "tst_x11actions.moc"
