@@ -11,6 +11,7 @@ build="$root/build"
 
 packages=(
     cmake ninja-build g++ pkg-config python3 librsvg2-bin
+    fonts-droid-fallback fonts-dejavu-core
     qtbase5-dev qtdeclarative5-dev qtdeclarative5-dev-tools qtquickcontrols2-5-dev
     qttools5-dev qttools5-dev-tools qtmultimedia5-dev
     qml-module-qtquick2 qml-module-qtquick-window2 qml-module-qtquick-controls2

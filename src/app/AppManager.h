@@ -28,13 +28,15 @@ public:
     bool loadLanguage();
     // The rule behind it: "zh" and "en" (exactly) have a translation file, anything else none.
     static bool loadTranslation(QTranslator* translator, const QString& language);
+    // Makes the font resource APP_FONT the application-wide font (the toolkit's default when the
+    // resource cannot be used).
+    static void setApplicationFont();
 
 public slots:
     void messageReceived(QString message);
 
 private:
     AppManager();
-    void setApplicationFont();
     void registerQml();
 
     UIManager m_uiManager;

@@ -6,6 +6,7 @@ static void initResources() {
     Q_INIT_RESOURCE(translations);
     Q_INIT_RESOURCE(qml);
     Q_INIT_RESOURCE(images);
+    Q_INIT_RESOURCE(fonts);
 }
 
 void initPointoraResources() {

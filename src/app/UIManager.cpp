@@ -64,3 +64,7 @@ bool UIManager::load() {
     m_engine->load(m_rootDocument);
     return true;
 }
+
+QString UIManager::urlToLocalFile(const QUrl& url) const {
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}

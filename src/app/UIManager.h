@@ -28,6 +28,9 @@ public:
     KResolution* resolution() const { return m_resolution; }
     KSystemTrayIcon* trayIcon() { return &m_tray; }
 
+    // The local file path of a URL chosen in a file dialog ("" when it is not a local file).
+    Q_INVOKABLE QString urlToLocalFile(const QUrl& url) const;
+
 signals:
     void sigSetWindowStatus(bool status);
 

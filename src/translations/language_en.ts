@@ -2,6 +2,173 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>ContextAbout</name>
+    <message>
+        <source>Tolva wireless laser mouse</source>
+        <translation>Tolva wireless laser mouse</translation>
+    </message>
+    <message>
+        <source>Tolva Office series driver</source>
+        <translation>Tolva Office series driver</translation>
+    </message>
+    <message>
+        <source> New Version</source>
+        <translation> New Version</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>Name：</source>
+        <translation>Name：</translation>
+    </message>
+    <message>
+        <source>Fireware Version： 1.0.0</source>
+        <translation>Fireware Version： 1.0.0</translation>
+    </message>
+    <message>
+        <source>Website：</source>
+        <translation>Website：</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>Software</translation>
+    </message>
+    <message>
+        <source>Software version：</source>
+        <translation>Software version：</translation>
+    </message>
+    <message>
+        <source>Support：</source>
+        <translation>Support：</translation>
+    </message>
+    <message>
+        <source>1.Product software and driver acquisition</source>
+        <translation>1.Product software and driver acquisition</translation>
+    </message>
+    <message>
+        <source>2.Consultation and explanation of customer service personnel</source>
+        <translation>2.Consultation and explanation of customer service personnel</translation>
+    </message>
+    <message>
+        <source>3.Query of maintenance outlets</source>
+        <translation>3.Query of maintenance outlets</translation>
+    </message>
+    <message>
+        <source>4.Anti-counterfeiting certificates of the product that serves you in many ways</source>
+        <translation>4.Anti-counterfeiting certificates of the product that serves you in many ways</translation>
+    </message>
+</context>
+<context>
+    <name>ContextMain</name>
+    <message>
+        <source>None</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>Setting function &gt;&gt; </source>
+        <translation>Setting function &gt;&gt; </translation>
+    </message>
+    <message>
+        <source>Starts up automatically at boot</source>
+        <translation>Starts up automatically at boot</translation>
+    </message>
+</context>
+<context>
+    <name>ContextPairKeyboard</name>
+    <message>
+        <source>Prepare for matching code</source>
+        <translation>Prepare for matching code</translation>
+    </message>
+    <message>
+        <source>In the progress of matching code</source>
+        <translation>In the progress of matching code</translation>
+    </message>
+    <message>
+        <source>Succeeded to match the keyboard</source>
+        <translation>Succeeded to match the keyboard</translation>
+    </message>
+    <message>
+        <source>Failed to prepare, please follow the following steps to try again</source>
+        <translation>Failed to prepare, please follow the following steps to try again</translation>
+    </message>
+</context>
+<context>
+    <name>ContextPairMouse</name>
+    <message>
+        <source>Prepare for matching code</source>
+        <translation>Prepare for matching code</translation>
+    </message>
+    <message>
+        <source>In the progress of matching code</source>
+        <translation>In the progress of matching code</translation>
+    </message>
+    <message>
+        <source>Succeeded to match the mouse</source>
+        <translation>Succeeded to match the mouse</translation>
+    </message>
+    <message>
+        <source>Failed to prepare, please follow the following steps to try again</source>
+        <translation>Failed to prepare, please follow the following steps to try again</translation>
+    </message>
+</context>
+<context>
+    <name>ContextProfile</name>
+    <message>
+        <source>请正确输入旧密码</source>
+        <translation>Please enter the old password</translation>
+    </message>
+    <message>
+        <source>密码长度应大于6位</source>
+        <translation>The password must be longer than 6 characters</translation>
+    </message>
+    <message>
+        <source>The two passwords input are inconsistent</source>
+        <translation>The two passwords input are inconsistent</translation>
+    </message>
+    <message>
+        <source>Modify password</source>
+        <translation>Modify password</translation>
+    </message>
+    <message>
+        <source>Logout</source>
+        <translation>Logout</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>Please enter the password </source>
+        <translation>Please enter the password </translation>
+    </message>
+    <message>
+        <source>New password:</source>
+        <translation>New password:</translation>
+    </message>
+    <message>
+        <source>Please enter the new password </source>
+        <translation>Please enter the new password </translation>
+    </message>
+    <message>
+        <source>Repeating password:</source>
+        <translation>Repeating password:</translation>
+    </message>
+    <message>
+        <source>Repeating password</source>
+        <translation>Repeating password</translation>
+    </message>
+    <message>
+        <source>Tip</source>
+        <translation>Tip</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+</context>
+<context>
     <name>KFuncCommon</name>
     <message>
         <source>Basic function</source>
@@ -221,6 +388,181 @@
     </message>
 </context>
 <context>
+    <name>KItemFolder</name>
+    <message>
+        <source>Play sound</source>
+        <translation>Play sound</translation>
+    </message>
+    <message>
+        <source>Launch program</source>
+        <translation>Launch program</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>Open directory</source>
+        <translation>Open directory</translation>
+    </message>
+    <message>
+        <source>Music File (*.mp3 *.wma *.ogg *.wav *.flac)</source>
+        <translation>Music File (*.mp3 *.wma *.ogg *.wav *.flac)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>Applications (*.exe)</source>
+        <translation>Applications (*.exe)</translation>
+    </message>
+    <message>
+        <source>Applications (*)</source>
+        <translation>Applications (*)</translation>
+    </message>
+    <message>
+        <source>Scripts and launchers (*.sh *.desktop *.AppImage)</source>
+        <translation>Scripts and launchers (*.sh *.desktop *.AppImage)</translation>
+    </message>
+    <message>
+        <source>File (*)</source>
+        <translation>File (*)</translation>
+    </message>
+</context>
+<context>
+    <name>KItemSensitivity</name>
+    <message>
+        <source>Drag the scroll bar to adjust the mouse speed</source>
+        <translation>Drag the scroll bar to adjust the mouse speed</translation>
+    </message>
+</context>
+<context>
+    <name>KKBCommon</name>
+    <message>
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>Homepage</source>
+        <translation>Homepage</translation>
+    </message>
+    <message>
+        <source>EMail</source>
+        <translation>EMail</translation>
+    </message>
+    <message>
+        <source>Player</source>
+        <translation>Player</translation>
+    </message>
+    <message>
+        <source>Pause/Play</source>
+        <translation>Pause/Play</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Previous track</source>
+        <translation>Previous track</translation>
+    </message>
+    <message>
+        <source>Next track</source>
+        <translation>Next track</translation>
+    </message>
+    <message>
+        <source>Volume down</source>
+        <translation>Volume down</translation>
+    </message>
+    <message>
+        <source>Volume up</source>
+        <translation>Volume up</translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <translation>Mute</translation>
+    </message>
+</context>
+<context>
+    <name>KMSCommon</name>
+    <message>
+        <source>3Key</source>
+        <translation>3Key</translation>
+    </message>
+    <message>
+        <source>5Key</source>
+        <translation>5Key</translation>
+    </message>
+    <message>
+        <source>7Key</source>
+        <translation>7Key</translation>
+    </message>
+    <message>
+        <source>Right button</source>
+        <translation>Right button</translation>
+    </message>
+    <message>
+        <source>Roller middle button</source>
+        <translation>Roller middle button</translation>
+    </message>
+    <message>
+        <source>Roller forward</source>
+        <translation>Roller forward</translation>
+    </message>
+    <message>
+        <source>Roller backward</source>
+        <translation>Roller backward</translation>
+    </message>
+    <message>
+        <source>Scroll right</source>
+        <translation>Scroll right</translation>
+    </message>
+    <message>
+        <source>Scroll left</source>
+        <translation>Scroll left</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
+</context>
+<context>
+    <name>KMenuCommon</name>
+    <message>
+        <source>Basic function</source>
+        <translation>Basic function</translation>
+    </message>
+    <message>
+        <source>Media function</source>
+        <translation>Media function</translation>
+    </message>
+    <message>
+        <source>Mouse function</source>
+        <translation>Mouse function</translation>
+    </message>
+    <message>
+        <source>Windows function</source>
+        <translation>Windows function</translation>
+    </message>
+    <message>
+        <source>Advanced Function</source>
+        <translation>Advanced Function</translation>
+    </message>
+    <message>
+        <source>Mouse sensitivity</source>
+        <translation>Mouse sensitivity</translation>
+    </message>
+</context>
+<context>
     <name>KNetBase</name>
     <message>
         <source>Not connected to the network</source>
@@ -229,6 +571,50 @@
     <message>
         <source>The server did not answer in time</source>
         <translation>The server did not answer in time</translation>
+    </message>
+</context>
+<context>
+    <name>KSureBtn</name>
+    <message>
+        <source>Sure</source>
+        <translation>Sure</translation>
+    </message>
+</context>
+<context>
+    <name>KSyncWidget</name>
+    <message>
+        <source>Download cloud settings</source>
+        <translation>Download cloud settings</translation>
+    </message>
+    <message>
+        <source>Upload to the current configuration settings</source>
+        <translation>Upload to the current configuration settings</translation>
+    </message>
+</context>
+<context>
+    <name>MCPairMutiThreadWork</name>
+    <message>
+        <source>Not detected equipment</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>MouseCommunityBT</name>
+    <message>
+        <source>Failed to init</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Failed to start matching, please reconnect the receiver</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Matched successfully</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Failed to match</source>
+        <translation type="unfinished" />
     </message>
 </context>
 <context>

@@ -2,6 +2,173 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>ContextAbout</name>
+    <message>
+        <source>Tolva wireless laser mouse</source>
+        <translation>托瓦三模无线键</translation>
+    </message>
+    <message>
+        <source>Tolva Office series driver</source>
+        <translation>托瓦办公系列驱动</translation>
+    </message>
+    <message>
+        <source> New Version</source>
+        <translation> 新版本</translation>
+    </message>
+    <message>
+        <source>Device</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>Name：</source>
+        <translation>名称：</translation>
+    </message>
+    <message>
+        <source>Fireware Version： 1.0.0</source>
+        <translation>固件版本： 1.0.0</translation>
+    </message>
+    <message>
+        <source>Website：</source>
+        <translation>网址：</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>软件</translation>
+    </message>
+    <message>
+        <source>Software version：</source>
+        <translation>软件版本：</translation>
+    </message>
+    <message>
+        <source>Support：</source>
+        <translation>支持：</translation>
+    </message>
+    <message>
+        <source>1.Product software and driver acquisition</source>
+        <translation>1.产品软件与驱动获取</translation>
+    </message>
+    <message>
+        <source>2.Consultation and explanation of customer service personnel</source>
+        <translation>2.客服人员咨询与解答</translation>
+    </message>
+    <message>
+        <source>3.Query of maintenance outlets</source>
+        <translation>3.维修网点查询</translation>
+    </message>
+    <message>
+        <source>4.Anti-counterfeiting certificates of the product that serves you in many ways</source>
+        <translation>4.产品防伪多方面服务</translation>
+    </message>
+</context>
+<context>
+    <name>ContextMain</name>
+    <message>
+        <source>None</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>Setting function &gt;&gt; </source>
+        <translation>按键设置 &gt;&gt; </translation>
+    </message>
+    <message>
+        <source>Starts up automatically at boot</source>
+        <translation>开机自动启动</translation>
+    </message>
+</context>
+<context>
+    <name>ContextPairKeyboard</name>
+    <message>
+        <source>Prepare for matching code</source>
+        <translation>开始对码</translation>
+    </message>
+    <message>
+        <source>In the progress of matching code</source>
+        <translation>对码中</translation>
+    </message>
+    <message>
+        <source>Succeeded to match the keyboard</source>
+        <translation>键盘配对成功</translation>
+    </message>
+    <message>
+        <source>Failed to prepare, please follow the following steps to try again</source>
+        <translation>对码失败，请按照以下步骤再试一次</translation>
+    </message>
+</context>
+<context>
+    <name>ContextPairMouse</name>
+    <message>
+        <source>Prepare for matching code</source>
+        <translation>开始对码</translation>
+    </message>
+    <message>
+        <source>In the progress of matching code</source>
+        <translation>对码中</translation>
+    </message>
+    <message>
+        <source>Succeeded to match the mouse</source>
+        <translation>鼠标配对成功</translation>
+    </message>
+    <message>
+        <source>Failed to prepare, please follow the following steps to try again</source>
+        <translation>对码失败，请按照以下步骤再试一次</translation>
+    </message>
+</context>
+<context>
+    <name>ContextProfile</name>
+    <message>
+        <source>请正确输入旧密码</source>
+        <translation>请正确输入旧密码</translation>
+    </message>
+    <message>
+        <source>密码长度应大于6位</source>
+        <translation>密码长度应大于6位</translation>
+    </message>
+    <message>
+        <source>The two passwords input are inconsistent</source>
+        <translation>新密码两次输入不一致</translation>
+    </message>
+    <message>
+        <source>Modify password</source>
+        <translation>修改密码</translation>
+    </message>
+    <message>
+        <source>Logout</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>旧密码:</translation>
+    </message>
+    <message>
+        <source>Please enter the password </source>
+        <translation>请输入旧密码 </translation>
+    </message>
+    <message>
+        <source>New password:</source>
+        <translation>新密码:</translation>
+    </message>
+    <message>
+        <source>Please enter the new password </source>
+        <translation>请输入新密码 </translation>
+    </message>
+    <message>
+        <source>Repeating password:</source>
+        <translation>再次输入新密码:</translation>
+    </message>
+    <message>
+        <source>Repeating password</source>
+        <translation>请再次输入新密码</translation>
+    </message>
+    <message>
+        <source>Tip</source>
+        <translation>提示信息</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+</context>
+<context>
     <name>KFuncCommon</name>
     <message>
         <source>Basic function</source>
@@ -221,6 +388,181 @@
     </message>
 </context>
 <context>
+    <name>KItemFolder</name>
+    <message>
+        <source>Play sound</source>
+        <translation>播放声音</translation>
+    </message>
+    <message>
+        <source>Launch program</source>
+        <translation>启动程序</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>打开文件</translation>
+    </message>
+    <message>
+        <source>Open directory</source>
+        <translation>打开目录</translation>
+    </message>
+    <message>
+        <source>Music File (*.mp3 *.wma *.ogg *.wav *.flac)</source>
+        <translation>音乐文件 (*.mp3 *.wma *.ogg *.wav *.flac)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Applications (*.exe)</source>
+        <translation>应用程序 (*.exe)</translation>
+    </message>
+    <message>
+        <source>Applications (*)</source>
+        <translation>应用程序 (*)</translation>
+    </message>
+    <message>
+        <source>Scripts and launchers (*.sh *.desktop *.AppImage)</source>
+        <translation>脚本与启动器 (*.sh *.desktop *.AppImage)</translation>
+    </message>
+    <message>
+        <source>File (*)</source>
+        <translation>文件 (*)</translation>
+    </message>
+</context>
+<context>
+    <name>KItemSensitivity</name>
+    <message>
+        <source>Drag the scroll bar to adjust the mouse speed</source>
+        <translation>按下按钮在主指针速度和自定义指针速度之间切换</translation>
+    </message>
+</context>
+<context>
+    <name>KKBCommon</name>
+    <message>
+        <source>Back</source>
+        <translation>后退</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>前进</translation>
+    </message>
+    <message>
+        <source>Homepage</source>
+        <translation>主页</translation>
+    </message>
+    <message>
+        <source>EMail</source>
+        <translation>邮箱</translation>
+    </message>
+    <message>
+        <source>Player</source>
+        <translation>音乐</translation>
+    </message>
+    <message>
+        <source>Pause/Play</source>
+        <translation>暂停/播放</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Previous track</source>
+        <translation>上一曲</translation>
+    </message>
+    <message>
+        <source>Next track</source>
+        <translation>下一曲</translation>
+    </message>
+    <message>
+        <source>Volume down</source>
+        <translation>减小音量</translation>
+    </message>
+    <message>
+        <source>Volume up</source>
+        <translation>增加音量</translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <translation>静音</translation>
+    </message>
+</context>
+<context>
+    <name>KMSCommon</name>
+    <message>
+        <source>3Key</source>
+        <translation>3键</translation>
+    </message>
+    <message>
+        <source>5Key</source>
+        <translation>5键</translation>
+    </message>
+    <message>
+        <source>7Key</source>
+        <translation>7键</translation>
+    </message>
+    <message>
+        <source>Right button</source>
+        <translation>右键</translation>
+    </message>
+    <message>
+        <source>Roller middle button</source>
+        <translation>中键</translation>
+    </message>
+    <message>
+        <source>Roller forward</source>
+        <translation>滚轮向上</translation>
+    </message>
+    <message>
+        <source>Roller backward</source>
+        <translation>滚轮向下</translation>
+    </message>
+    <message>
+        <source>Scroll right</source>
+        <translation>测滚向右</translation>
+    </message>
+    <message>
+        <source>Scroll left</source>
+        <translation>测滚向左</translation>
+    </message>
+    <message>
+        <source>Forward</source>
+        <translation>前进</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>后退</translation>
+    </message>
+</context>
+<context>
+    <name>KMenuCommon</name>
+    <message>
+        <source>Basic function</source>
+        <translation>基本功能</translation>
+    </message>
+    <message>
+        <source>Media function</source>
+        <translation>媒体功能</translation>
+    </message>
+    <message>
+        <source>Mouse function</source>
+        <translation>鼠标功能</translation>
+    </message>
+    <message>
+        <source>Windows function</source>
+        <translation>Windows功能</translation>
+    </message>
+    <message>
+        <source>Advanced Function</source>
+        <translation>高级功能</translation>
+    </message>
+    <message>
+        <source>Mouse sensitivity</source>
+        <translation>灵敏度调节</translation>
+    </message>
+</context>
+<context>
     <name>KNetBase</name>
     <message>
         <source>Not connected to the network</source>
@@ -229,6 +571,50 @@
     <message>
         <source>The server did not answer in time</source>
         <translation>服务器未能及时响应，请稍后重试</translation>
+    </message>
+</context>
+<context>
+    <name>KSureBtn</name>
+    <message>
+        <source>Sure</source>
+        <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>KSyncWidget</name>
+    <message>
+        <source>Download cloud settings</source>
+        <translation>下载云端设置</translation>
+    </message>
+    <message>
+        <source>Upload to the current configuration settings</source>
+        <translation>上传云端设置</translation>
+    </message>
+</context>
+<context>
+    <name>MCPairMutiThreadWork</name>
+    <message>
+        <source>Not detected equipment</source>
+        <translation type="unfinished" />
+    </message>
+</context>
+<context>
+    <name>MouseCommunityBT</name>
+    <message>
+        <source>Failed to init</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Failed to start matching, please reconnect the receiver</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Matched successfully</source>
+        <translation type="unfinished" />
+    </message>
+    <message>
+        <source>Failed to match</source>
+        <translation type="unfinished" />
     </message>
 </context>
 <context>

@@ -265,6 +265,47 @@ private slots:
         QCOMPARE(lines.first().value("scrollBar").toInt(), 23);
     }
 
+    void windowCommands_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("full") << "window 5 class=EXCEL7 parent=0 rect=10,20,300,200 "
+                                 "state=maximized title=Book 1 - Sheet"
+                              << true;
+        QTest::newRow("hex id") << "window 0x10 title=x" << true;
+        QTest::newRow("no id") << "window" << false;
+        QTest::newRow("id 0") << "window 0 title=x" << false;
+        QTest::newRow("bad rect") << "window 5 rect=1,2,3" << false;
+        QTest::newRow("bad state") << "window 5 state=huge" << false;
+        QTest::newRow("unknown field") << "window 5 colour=red" << false;
+        QTest::newRow("word without =") << "window 5 maximized" << false;
+        QTest::newRow("foreground unknown window") << "foreground 99" << false;
+        QTest::newRow("foreground none") << "foreground 0" << true;
+        QTest::newRow("cursor") << "cursor 15 -3" << true;
+        QTest::newRow("cursor missing y") << "cursor 15" << false;
+    }
+    void windowCommands() {
+        QFETCH(QString, line);
+        QFETCH(bool, ok);
+        QCOMPARE(m_controller->execute(line).ok, ok);
+    }
+
+    void windowCommandsDriveTheDesktop() {
+        QVERIFY(m_controller->execute("window 5 class=EXCEL7 rect=10,20,300,200 title=Book 1").ok);
+        QVERIFY(m_controller->execute("window 6 parent=5 class=ScrollBar rect=10,200,300,20").ok);
+        QVERIFY(m_controller->execute("foreground 5").ok);
+        QVERIFY(m_controller->execute("cursor 50 50").ok);
+        const QJsonObject foreground = m_controller->state().value("foreground").toObject();
+        QCOMPARE(foreground.value("title").toString(), QString("Book 1"));
+        QCOMPARE(foreground.value("state").toString(), QString("normal"));
+        QCOMPARE(m_desktop->window(6).parent, KWindowId(5));
+        m_win->showForegroundWindow(3);
+        QCOMPARE(m_controller->state().value("foreground").toObject().value("state").toString(),
+                 QString("maximized"));
+        m_log->takeNew();
+        m_win->scrollHorizontal(2);
+        QCOMPARE(kinds(m_log->takeNew()), (QStringList{"window:hscroll", "mouse:120"}));
+    }
+
     void restartWithoutWatcher() {
         QVERIFY(
             !QFile::exists(m_win->applicationDirectory() + "/" + KWinSimulator::watcherFileName()));

@@ -18,9 +18,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -257,6 +259,61 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*pointer speed.*"));
         QVERIFY(!sensitivity.setSensitivity(15));
         QVERIFY(!sensitivity.setSensitivity(0));
+    }
+
+    // With libinput's property on a pointer (created here on the server's XTEST pointer, as the
+    // libinput driver would), the speed is read and set through it on the -1..1 scale.
+    void pointerSpeedThroughLibinputProperty() {
+        int count = 0;
+        XIDeviceInfo* devices = XIQueryDevice(m_display, XIAllDevices, &count);
+        int pointer = -1;
+        for (int i = 0; i < count && pointer < 0; ++i)
+            if (devices[i].use == XISlavePointer && devices[i].enabled)
+                pointer = devices[i].deviceid;
+        XIFreeDeviceInfo(devices);
+        QVERIFY(pointer >= 0);
+        const Atom property = atom("libinput Accel Speed");
+        const Atom floatType = atom("FLOAT");
+        auto write = [&](float value) {
+            quint32 bits = 0;
+            memcpy(&bits, &value, sizeof bits);
+            long item = long(bits);
+            XIChangeProperty(m_display, pointer, property, floatType, 32, PropModeReplace,
+                             reinterpret_cast<unsigned char*>(&item), 1);
+            XSync(m_display, False);
+        };
+        auto read = [&]() {
+            Atom type = None;
+            int format = 0;
+            unsigned long items = 0, after = 0;
+            unsigned char* data = nullptr;
+            float value = qQNaN();
+            if (XIGetProperty(m_display, pointer, property, 0, 1, False, floatType, &type, &format,
+                              &items, &after, &data) == Success &&
+                data && items == 1) {
+                long item = 0;
+                memcpy(&item, data, sizeof item);
+                const quint32 bits = quint32(item);
+                memcpy(&value, &bits, sizeof value);
+            }
+            if (data)
+                XFree(data);
+            return value;
+        };
+        write(0.5f);
+        KX11DesktopBackend desktop;  // a fresh connection sees the new property atom
+        KMouseSensitivity sensitivity(&desktop);
+        QCOMPARE(sensitivity.getSensitivity(), 15);
+        QVERIFY(sensitivity.setSensitivity(4));
+        QVERIFY(qAbs(read() - float(-6.0 / 9)) < 1e-6f);
+        QCOMPARE(sensitivity.getSensitivity(), 4);
+        QVERIFY(!sensitivity.setSensitivity(21));
+        QCOMPARE(sensitivity.getSensitivity(), 4);
+        QVERIFY(sensitivity.setSensitivity(20));
+        QCOMPARE(read(), 1.0f);
+        XIDeleteProperty(m_display, pointer, property);
+        XSync(m_display, False);
+        QCOMPARE(sensitivity.getSensitivity(), 10);
     }
 
     void foregroundWindowAndTitle() {

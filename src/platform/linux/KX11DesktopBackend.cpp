@@ -385,21 +385,21 @@ int KX11DesktopBackend::speedFromAccel(double accel) {
     return int(std::lround(speed));
 }
 
-bool KX11DesktopBackend::pointerSpeed(int* speed) {
+QList<KX11DesktopBackend::AccelDevice> KX11DesktopBackend::accelDevices() {
+    QList<AccelDevice> found;
     Display* d = display();
     if (!d)
-        return false;
+        return found;
+    int opcode = 0, event = 0, error = 0;
     const Atom property = XInternAtom(d, kAccelProperty, True);
     const Atom floatType = XInternAtom(d, "FLOAT", True);
-    int opcode = 0, event = 0, error = 0;
     if (property == None || floatType == None ||
         !XQueryExtension(d, "XInputExtension", &opcode, &event, &error))
-        return false;
+        return found;
     XErrorTrap trap(d);
     int count = 0;
     XIDeviceInfo* devices = XIQueryDevice(d, XIAllDevices, &count);
-    bool found = false;
-    for (int i = 0; devices && i < count && !found; ++i) {
+    for (int i = 0; devices && i < count; ++i) {
         if (devices[i].use != XISlavePointer || !devices[i].enabled)
             continue;
         Atom type = None;
@@ -408,61 +408,47 @@ bool KX11DesktopBackend::pointerSpeed(int* speed) {
         unsigned char* data = nullptr;
         if (XIGetProperty(d, devices[i].deviceid, property, 0, 1, False, floatType, &type, &format,
                           &items, &after, &data) == Success &&
-            type == floatType && format == 32 && items == 1 && data) {
-            *speed = speedFromAccel(floatFromItem(data));
-            found = true;
-        }
+            type == floatType && format == 32 && items == 1 && data)
+            found << AccelDevice{devices[i].deviceid, floatFromItem(data)};
         if (data)
             XFree(data);
     }
     if (devices)
         XIFreeDeviceInfo(devices);
-    return found && !trap.error();
+    return trap.error() ? QList<AccelDevice>() : found;
+}
+
+bool KX11DesktopBackend::pointerSpeed(int* speed) {
+    const QList<AccelDevice> devices = accelDevices();
+    if (devices.isEmpty())
+        return false;
+    *speed = speedFromAccel(devices.first().accel);
+    return true;
 }
 
 bool KX11DesktopBackend::setPointerSpeed(int speed) {
-    Display* d = display();
-    if (!d || speed < 1 || speed > 20)
+    if (speed < 1 || speed > 20)
         return false;
-    const Atom property = XInternAtom(d, kAccelProperty, True);
-    const Atom floatType = XInternAtom(d, "FLOAT", True);
-    int opcode = 0, event = 0, error = 0;
-    if (property == None || floatType == None ||
-        !XQueryExtension(d, "XInputExtension", &opcode, &event, &error)) {
-        if (!m_speedWarned)
+    // Only devices that have the property: changing it on others would create it.
+    const QList<AccelDevice> devices = accelDevices();
+    if (devices.isEmpty()) {
+        if (!m_speedWarned && display())
             qWarning() << "desktop: no pointer device has" << kAccelProperty
                        << "(the X server does not use libinput); pointer speed is unsupported";
         m_speedWarned = true;
         return false;
     }
+    Display* d = display();
+    const Atom property = XInternAtom(d, kAccelProperty, True);
+    const Atom floatType = XInternAtom(d, "FLOAT", True);
     const long item = itemFromFloat(float(accelFromSpeed(speed)));
     XErrorTrap trap(d);
-    int count = 0, changed = 0;
-    XIDeviceInfo* devices = XIQueryDevice(d, XIAllDevices, &count);
-    for (int i = 0; devices && i < count; ++i) {
-        if (devices[i].use != XISlavePointer || !devices[i].enabled)
-            continue;
-        // Only devices that have the property: changing it on others would create it.
-        Atom type = None;
-        int format = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
-        const bool has = XIGetProperty(d, devices[i].deviceid, property, 0, 1, False, floatType,
-                                       &type, &format, &items, &after, &data) == Success &&
-                         type == floatType && format == 32;
-        if (data)
-            XFree(data);
-        if (!has)
-            continue;
-        XIChangeProperty(d, devices[i].deviceid, property, floatType, 32, PropModeReplace,
+    for (const AccelDevice& device : devices)
+        XIChangeProperty(d, device.id, property, floatType, 32, PropModeReplace,
                          reinterpret_cast<unsigned char*>(const_cast<long*>(&item)), 1);
-        ++changed;
-    }
-    if (devices)
-        XIFreeDeviceInfo(devices);
     if (const int code = trap.error()) {
         qWarning() << "desktop: setting the pointer speed failed with X error" << code;
         return false;
     }
-    return changed > 0;
+    return true;
 }

@@ -39,7 +39,13 @@ public:
     static int speedFromAccel(double accel);
 
 private:
+    struct AccelDevice {
+        int id;
+        float accel;
+    };
     Display* display();
+    // The enabled pointer devices that have the libinput acceleration property, with its value.
+    QList<AccelDevice> accelDevices();
     QList<unsigned long> windowProperty(KWindowId window, const char* name, unsigned long type);
 
     QString m_displayName;

@@ -1,0 +1,156 @@
+import QtQuick 2.15
+import QtQuick.Dialogs 1.3
+
+// A function that needs a path (play a sound, launch a program, open a file or a folder): the
+// radio item and, under it, a box with the path stored for the current key. Clicking the box opens
+// a file dialog; an accepted choice is stored and assigns the function, a cancelled one changes
+// nothing.
+Rectangle {
+    id: mItem
+
+    property string mTitleStr: ""
+    property string mFuncName: ""
+    property string mFuncValue: ""
+    property int mFileType: 1
+    property var mBtnGroup: null
+    property string mPath: ""
+    property alias mRadio: mRadio
+    property alias mDialog: mDialog
+    property alias mFolderDialog: mFolderDialog
+
+    signal sigClicked(string keyValue)
+
+    function caption() {
+        switch (mFileType) {
+        case 1:
+            return qsTr("Play sound")
+        case 2:
+            return qsTr("Launch program")
+        case 3:
+            return qsTr("Open file")
+        case 4:
+            return qsTr("Open directory")
+        }
+        return mFuncName
+    }
+
+    // Executables have no extension on Linux, so the program filter cannot name one there.
+    function nameFilters() {
+        switch (mFileType) {
+        case 1:
+            return [qsTr("Music File (*.mp3 *.wma *.ogg *.wav *.flac)"), qsTr("All files (*)")]
+        case 2:
+            if (Qt.platform.os === "windows")
+                return [qsTr("Applications (*.exe)")]
+            return [qsTr("Applications (*)"), qsTr("Scripts and launchers (*.sh *.desktop *.AppImage)")]
+        }
+        return [qsTr("File (*)")]
+    }
+
+    function refreshView() {
+        mPath = KConfigCommon.getPathByKeyType(KConfigCommon.getCurentKeyType(), mFileType)
+    }
+
+    function setButtonStatus(status) {
+        mRadio.setButtonStatus(status)
+    }
+
+    function openDialog() {
+        if (mFileType === 4) {
+            mFolderDialog.open()
+        } else {
+            mDialog.nameFilters = nameFilters()
+            mDialog.open()
+        }
+    }
+
+    // An accepted dialog: the URL becomes a local path through the toolkit's conversion.
+    function acceptPath(fileUrl) {
+        var path = UIManager.urlToLocalFile(fileUrl)
+        if (path === "") {
+            console.log("not a local file:", fileUrl)
+            return
+        }
+        KConfigCommon.setPathByKeyType(KConfigCommon.getCurentKeyType(), mFileType, path)
+        mPath = path
+        mRadio.setButtonStatus(true)
+        sigClicked(mFuncValue)
+    }
+
+    implicitHeight: mRadio.height + mPathRect.height + KLocator.getScaleLength(10)
+    color: "transparent"
+
+    KItemRadioBtn {
+        id: mRadio
+        anchors.left: parent.left
+        anchors.right: parent.right
+        mTitleStr: mItem.mTitleStr
+        mFuncName: mItem.caption()
+        mFuncValue: mItem.mFuncValue
+        mBtnGroup: mItem.mBtnGroup
+        onSigClicked: mItem.sigClicked(keyValue)
+    }
+
+    Rectangle {
+        id: mPathRect
+        objectName: "pathBox"
+        anchors.top: mRadio.bottom
+        anchors.left: parent.left
+        anchors.leftMargin: KLocator.getScaleLength(56)
+        anchors.right: parent.right
+        anchors.rightMargin: KLocator.getScaleLength(20)
+        height: KLocator.getScaleLength(28)
+        radius: KLocator.getScaleLength(4)
+        color: "#edeff4"
+        border.width: 1
+        border.color: mPathArea.containsMouse ? "#4c84ff" : "#edeff4"
+        clip: true
+
+        Text {
+            objectName: "pathText"
+            anchors.left: parent.left
+            anchors.leftMargin: KLocator.getScaleLength(8)
+            anchors.right: mBrowse.left
+            anchors.verticalCenter: parent.verticalCenter
+            text: mItem.mPath
+            font.family: Qt.application.font.family
+            font.pointSize: 8
+            color: "#6f86b9"
+            elide: Text.ElideMiddle
+        }
+        Text {
+            id: mBrowse
+            anchors.right: parent.right
+            anchors.rightMargin: KLocator.getScaleLength(8)
+            anchors.verticalCenter: parent.verticalCenter
+            text: "\u2026"
+            font.family: Qt.application.font.family
+            font.pointSize: 10
+            font.bold: true
+            color: mPathArea.containsMouse ? "#4c84ff" : "#6f86b9"
+        }
+        MouseArea {
+            id: mPathArea
+            anchors.fill: parent
+            hoverEnabled: true
+            cursorShape: Qt.PointingHandCursor
+            onClicked: mItem.openDialog()
+        }
+    }
+
+    FileDialog {
+        id: mDialog
+        title: mItem.caption()
+        folder: shortcuts.desktop
+        selectExisting: true
+        onAccepted: mItem.acceptPath(fileUrl)
+    }
+
+    FileDialog {
+        id: mFolderDialog
+        title: mItem.caption()
+        folder: shortcuts.desktop
+        selectFolder: true
+        onAccepted: mItem.acceptPath(fileUrl)
+    }
+}

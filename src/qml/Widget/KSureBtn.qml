@@ -1,0 +1,32 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+
+// The confirm button of dialogs and forms: white text on the accent colour.
+Button {
+    id: mBtn
+
+    property string mSureStr: qsTr("Sure")
+    property int mFontSize: 10
+
+    hoverEnabled: true
+    padding: 0
+    implicitWidth: Math.max(KLocator.getScaleLength(120),
+                            KLocator.getStringWidget(mSureStr, mFontSize, Qt.application.font.family)
+                            + KLocator.getScaleLength(40))
+    implicitHeight: KLocator.getStringHeight(mSureStr, mFontSize, Qt.application.font.family)
+                    + KLocator.getScaleLength(18)
+
+    background: Rectangle {
+        radius: KLocator.getScaleLength(4)
+        color: mBtn.hovered || mBtn.down ? "#6684ff" : "#4c84ff"
+        opacity: mBtn.enabled ? 1 : 0.5
+    }
+    contentItem: Text {
+        text: mBtn.mSureStr
+        font.family: Qt.application.font.family
+        font.pointSize: mBtn.mFontSize
+        color: "#ffffff"
+        horizontalAlignment: Text.AlignHCenter
+        verticalAlignment: Text.AlignVCenter
+    }
+}

@@ -1,0 +1,74 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+
+// The popup under the synchronisation button: download from or upload to the cloud.
+Popup {
+    id: mSyncWidget
+
+    property string mDownStr: qsTr("Download cloud settings")
+    property string mUpStr: qsTr("Upload to the current configuration settings")
+    readonly property bool mHovered: mArea.containsMouse
+    // Height of the arrow at the top of the background picture.
+    readonly property int mArrowHeight: KLocator.getScaleLength(8)
+
+    signal sigExited()
+    signal sigClickedDown()
+    signal sigClickedUp()
+
+    padding: 0
+    closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
+
+    enter: Transition {
+        NumberAnimation {
+            property: "opacity"
+            from: 0
+            to: 1
+            duration: 50
+        }
+    }
+
+    background: BorderImage {
+        source: "qrc:/shared_tip.png"
+        border.left: 40
+        border.right: 12
+        border.top: 16
+        border.bottom: 12
+    }
+
+    contentItem: MouseArea {
+        id: mArea
+        hoverEnabled: true
+        onExited: mSyncWidget.sigExited()
+
+        Column {
+            anchors.fill: parent
+            anchors.topMargin: mSyncWidget.mArrowHeight
+            anchors.leftMargin: KLocator.getScaleLength(12)
+            anchors.rightMargin: KLocator.getScaleLength(12)
+
+            KTxtBtn {
+                objectName: "syncDown"
+                width: parent.width
+                height: (parent.height - 1) / 2
+                mText: mSyncWidget.mDownStr
+                mColor: "#959daf"
+                mColorHovered: "#4c84ff"
+                onClicked: mSyncWidget.sigClickedDown()
+            }
+            Rectangle {
+                width: parent.width
+                height: 1
+                color: "#2e323b"
+            }
+            KTxtBtn {
+                objectName: "syncUp"
+                width: parent.width
+                height: (parent.height - 1) / 2
+                mText: mSyncWidget.mUpStr
+                mColor: "#959daf"
+                mColorHovered: "#4c84ff"
+                onClicked: mSyncWidget.sigClickedUp()
+            }
+        }
+    }
+}

@@ -1,0 +1,32 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+
+// A text that acts as a button: its colour follows the pointer, optionally underlined (links).
+Button {
+    id: mBtn
+
+    property int fontSize: 10
+    property string mText: ""
+    property color mColor: "#343434"
+    property color mColorHovered: "#4c84ff"
+    property bool mIsTxtCenter: true
+    property bool mUnderLine: false
+
+    hoverEnabled: true
+    padding: 0
+    // The measured ink width leaves out the side bearings of the first and last glyph.
+    implicitWidth: KLocator.getStringWidget(mText, fontSize, Qt.application.font.family)
+                   + KLocator.getScaleLength(4)
+    implicitHeight: KLocator.getStringHeight(mText, fontSize, Qt.application.font.family)
+
+    background: Item {}
+    contentItem: Text {
+        text: mBtn.mText
+        font.family: Qt.application.font.family
+        font.pointSize: mBtn.fontSize
+        font.underline: mBtn.mUnderLine
+        color: mBtn.hovered ? mBtn.mColorHovered : mBtn.mColor
+        horizontalAlignment: mBtn.mIsTxtCenter ? Text.AlignHCenter : Text.AlignLeft
+        verticalAlignment: Text.AlignVCenter
+    }
+}

@@ -1,0 +1,55 @@
+import QtQuick 2.15
+import QtTest 1.2
+import "qrc:/Context"
+
+// The about screen: own version, and the offer of any other version the update check reports.
+Item {
+    id: root
+
+    width: 960
+    height: 584
+
+    Component {
+        id: aboutComponent
+        ContextAbout {
+            anchors.fill: parent
+        }
+    }
+
+    TestCase {
+        name: "ContextAbout"
+        when: windowShown
+
+        property var screen: null
+
+        function init() {
+            screen = createTemporaryObject(aboutComponent, root)
+            verify(screen)
+        }
+
+        function test_ownVersionIsShown() {
+            compare(findChild(screen, "softwareVersion").text, KConfigCommon.getAppVersion())
+            verify(!findChild(screen, "newVersionLink").visible)
+        }
+
+        function test_versionReply_data() {
+            return [
+                { tag: "same version", version: "1.0.2", offered: false },
+                { tag: "newer version", version: "1.1.0", offered: true },
+                { tag: "older version", version: "0.9", offered: true },
+                { tag: "empty version", version: "", offered: true }
+            ]
+        }
+
+        function test_versionReply(data) {
+            compare(KConfigCommon.getAppVersion(), "1.0.2")
+            TestBackend.returnVersion(data.version, "https://tolva.example/download")
+            var link = findChild(screen, "newVersionLink")
+            compare(link.visible, data.offered)
+            if (data.offered) {
+                compare(link.mText, data.version + " 新版本")
+                compare(screen.mDownloadUrl, "https://tolva.example/download")
+            }
+        }
+    }
+}
