@@ -4,7 +4,12 @@
 #include <QString>
 
 class KDesktopBackend;
+class KDeviceMonitor;
+class KHidBackend;
+class KHookDriver;
 class KInputInjector;
+class KLowLevelHookBackend;
+class KRawInputBackend;
 class KSessionBackend;
 class KSimController;
 
@@ -36,6 +41,14 @@ public:
     // paths, sound, autorun); created on first use, main thread only.
     virtual KDesktopBackend* desktopBackend() = 0;
     virtual KSessionBackend* sessionBackend() = 0;
+
+    // Device access, each created on first use and owned by the platform. The HID backend may
+    // be used from any thread; the others belong to the main thread.
+    virtual KHidBackend* hidBackend() = 0;
+    virtual KDeviceMonitor* deviceMonitor() = 0;
+    virtual KRawInputBackend* rawInputBackend() = 0;
+    virtual KHookDriver* hookDriver() = 0;
+    virtual KLowLevelHookBackend* lowLevelHookBackend() = 0;
 
 protected:
     explicit KPlatform(QObject* parent = nullptr);

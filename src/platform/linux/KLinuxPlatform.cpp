@@ -1,5 +1,9 @@
 #include "platform/linux/KLinuxPlatform.h"
 
+#include "platform/linux/KLinuxBluetoothInput.h"
+#include "platform/linux/KLinuxDeviceMonitor.h"
+#include "platform/linux/KLinuxHidBackend.h"
+#include "platform/linux/KLinuxHookDriver.h"
 #include "platform/linux/KLinuxInputInjector.h"
 #include "platform/linux/KLinuxSessionBackend.h"
 #include "platform/linux/KX11DesktopBackend.h"
@@ -27,4 +31,47 @@ KSessionBackend* KLinuxPlatform::sessionBackend() {
     if (!m_session)
         m_session = std::make_unique<KLinuxSessionBackend>();
     return m_session.get();
+}
+
+// The device backends are children of the platform, made in its thread whichever thread asks
+// first, so that their notifiers and queued signals belong to the main thread.
+KHidBackend* KLinuxPlatform::hidBackend() {
+    QMutexLocker lock(&m_deviceMutex);
+    if (!m_hid) {
+        m_hid = new KLinuxHidBackend;
+        m_hid->moveToThread(thread());
+        m_hid->setParent(this);
+    }
+    return m_hid;
+}
+
+KDeviceMonitor* KLinuxPlatform::deviceMonitor() {
+    QMutexLocker lock(&m_deviceMutex);
+    if (!m_monitor)
+        m_monitor = new KLinuxDeviceMonitor(this);
+    return m_monitor;
+}
+
+KRawInputBackend* KLinuxPlatform::rawInputBackend() {
+    QMutexLocker lock(&m_deviceMutex);
+    if (!m_rawInput)
+        m_rawInput = new KLinuxRawInputBackend(this);
+    return m_rawInput;
+}
+
+KHookDriver* KLinuxPlatform::hookDriver() {
+    KDeviceMonitor* monitor = deviceMonitor();
+    QMutexLocker lock(&m_deviceMutex);
+    if (!m_driver)
+        m_driver = new KLinuxHookDriver(monitor, this);
+    return m_driver;
+}
+
+KLowLevelHookBackend* KLinuxPlatform::lowLevelHookBackend() {
+    KDeviceMonitor* monitor = deviceMonitor();
+    auto* rawInput = static_cast<KLinuxRawInputBackend*>(rawInputBackend());
+    QMutexLocker lock(&m_deviceMutex);
+    if (!m_hooks)
+        m_hooks = new KLinuxLowLevelHookBackend(rawInput, monitor, this);
+    return m_hooks;
 }

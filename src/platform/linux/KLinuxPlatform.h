@@ -18,10 +18,22 @@ public:
     KInputInjector* inputInjector() override;
     KDesktopBackend* desktopBackend() override;
     KSessionBackend* sessionBackend() override;
+    KHidBackend* hidBackend() override;
+    KDeviceMonitor* deviceMonitor() override;
+    KRawInputBackend* rawInputBackend() override;
+    KHookDriver* hookDriver() override;
+    KLowLevelHookBackend* lowLevelHookBackend() override;
 
 private:
     QMutex m_inputMutex;
     std::unique_ptr<KInputInjector> m_inputInjector;
     std::unique_ptr<KDesktopBackend> m_desktop;
     std::unique_ptr<KSessionBackend> m_session;
+    // Device access; the HID backend may be asked for from the pairing thread.
+    QMutex m_deviceMutex;
+    KHidBackend* m_hid = nullptr;
+    KDeviceMonitor* m_monitor = nullptr;
+    KRawInputBackend* m_rawInput = nullptr;
+    KHookDriver* m_driver = nullptr;
+    KLowLevelHookBackend* m_hooks = nullptr;
 };

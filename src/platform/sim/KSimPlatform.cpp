@@ -2,6 +2,7 @@
 
 #include "platform/sim/KSimController.h"
 #include "platform/sim/KSimDesktopBackend.h"
+#include "platform/sim/KSimDevices.h"
 #include "platform/sim/KSimInputInjector.h"
 #include "platform/sim/KSimSessionBackend.h"
 
@@ -15,6 +16,14 @@ KSimPlatform::KSimPlatform(QObject* parent)
     // exist from the start.
     m_desktop = std::make_unique<KSimDesktopBackend>(m_controller);
     m_session = std::make_unique<KSimSessionBackend>(m_controller);
+    // The simulated devices and their backends, likewise at once: the "press" command must find
+    // them, and the HID backend is used from the pairing thread.
+    m_devices = new KSimDevices(m_controller, this);
+    m_hid = new KSimHidBackend(m_devices, this);
+    m_monitor = new KSimDeviceMonitor(m_devices, this);
+    m_rawInput = new KSimRawInputBackend(m_devices, this);
+    m_driver = new KSimHookDriver(m_devices, this);
+    m_hooks = new KSimLowLevelHookBackend(m_devices, this);
 }
 
 KSimPlatform::~KSimPlatform() = default;
@@ -29,4 +38,24 @@ KDesktopBackend* KSimPlatform::desktopBackend() {
 
 KSessionBackend* KSimPlatform::sessionBackend() {
     return m_session.get();
+}
+
+KHidBackend* KSimPlatform::hidBackend() {
+    return m_hid;
+}
+
+KDeviceMonitor* KSimPlatform::deviceMonitor() {
+    return m_monitor;
+}
+
+KRawInputBackend* KSimPlatform::rawInputBackend() {
+    return m_rawInput;
+}
+
+KHookDriver* KSimPlatform::hookDriver() {
+    return m_driver;
+}
+
+KLowLevelHookBackend* KSimPlatform::lowLevelHookBackend() {
+    return m_hooks;
 }

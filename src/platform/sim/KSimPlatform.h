@@ -6,7 +6,13 @@
 
 class KSimController;
 class KSimDesktopBackend;
+class KSimDevices;
+class KSimDeviceMonitor;
+class KSimHidBackend;
+class KSimHookDriver;
 class KSimInputInjector;
+class KSimLowLevelHookBackend;
+class KSimRawInputBackend;
 class KSimSessionBackend;
 
 // The simulated system: devices, input and desktop services that exist only in this process and
@@ -23,10 +29,23 @@ public:
     KInputInjector* inputInjector() override;
     KDesktopBackend* desktopBackend() override;
     KSessionBackend* sessionBackend() override;
+    KHidBackend* hidBackend() override;
+    KDeviceMonitor* deviceMonitor() override;
+    KRawInputBackend* rawInputBackend() override;
+    KHookDriver* hookDriver() override;
+    KLowLevelHookBackend* lowLevelHookBackend() override;
+    // The simulated devices behind those backends.
+    KSimDevices* simDevices() const { return m_devices; }
 
 private:
     KSimController* m_controller;
     std::unique_ptr<KSimInputInjector> m_inputInjector;
     std::unique_ptr<KSimDesktopBackend> m_desktop;
     std::unique_ptr<KSimSessionBackend> m_session;
+    KSimDevices* m_devices = nullptr;
+    KSimHidBackend* m_hid = nullptr;
+    KSimDeviceMonitor* m_monitor = nullptr;
+    KSimRawInputBackend* m_rawInput = nullptr;
+    KSimHookDriver* m_driver = nullptr;
+    KSimLowLevelHookBackend* m_hooks = nullptr;
 };

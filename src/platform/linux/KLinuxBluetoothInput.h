@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/KLowLevelHookBackend.h"
+#include "platform/KRawInputBackend.h"
+#include "platform/linux/KLinuxEventReader.h"
+
+#include <QMutex>
+#include <QSet>
+
+class KDeviceMonitor;
+
+// Raw input on Linux: every evdev node is a raw-input device; Bluetooth ones are named in the
+// form the Bluetooth patterns expect. Mouse records come from the nodes the low-level hooks have
+// taken over (raw input of other devices is of no use to the program).
+class KLinuxRawInputBackend : public KRawInputBackend {
+    Q_OBJECT
+public:
+    using KRawInputBackend::KRawInputBackend;
+
+    bool deviceList(QList<KRawInputDevice>* devices) override;
+    bool registerMouseInput() override;
+    bool isRegistered() const { return m_registered; }
+
+private:
+    std::atomic_bool m_registered{false};
+};
+
+// Low-level hooks on Linux: there are no global hooks, so the recognised Bluetooth devices are
+// taken over one by one (with pass-through) while a hook is installed, and each of their events
+// becomes a hook record for the installed procedure and a raw-input record. The procedures run
+// on the reader's thread.
+class KLinuxLowLevelHookBackend : public KLowLevelHookBackend {
+    Q_OBJECT
+public:
+    KLinuxLowLevelHookBackend(KLinuxRawInputBackend* rawInput, KDeviceMonitor* monitor,
+                              QObject* parent = nullptr);
+    ~KLinuxLowLevelHookBackend() override;
+
+    bool installMouseHook(MouseProc proc) override;
+    void removeMouseHook() override;
+    bool installKeyboardHook(KeyboardProc proc) override;
+    void removeKeyboardHook() override;
+    void setDevicePatterns(const QStringList& patterns) override;
+    void setMasks(quint32 mouseMask, quint32 keyboardMask) override;
+
+private:
+    void updateGrabs();
+    void filter(const KLinuxEventReader::Node& node, std::vector<input_event>& frame);
+
+    KLinuxRawInputBackend* m_rawInput;
+    KLinuxEventReader m_reader;
+    QStringList m_patterns;
+    QMutex m_procMutex;  // held while a procedure runs; guards the two below
+    MouseProc m_mouseProc;
+    KeyboardProc m_keyboardProc;
+};

@@ -1,0 +1,213 @@
+#include "platform/linux/KLinuxEventMap.h"
+
+#include "platform/KHookCodes.h"
+#include "platform/KRawInputBackend.h"
+
+#include <linux/input.h>
+
+namespace KLinuxEventMap {
+
+namespace {
+
+struct ConsumerKey {
+    quint16 key;
+    quint32 usage;
+};
+
+constexpr ConsumerKey kConsumerKeys[] = {
+    {KEY_VOLUMEUP, 0xE9}, {KEY_VOLUMEDOWN, 0xEA},   {KEY_MUTE, 0xE2},   {KEY_PLAYPAUSE, 0xCD},
+    {KEY_NEXTSONG, 0xB5}, {KEY_PREVIOUSSONG, 0xB6}, {KEY_STOPCD, 0xB7}, {KEY_CONFIG, 0x183},
+    {KEY_MAIL, 0x18A},    {KEY_HOMEPAGE, 0x223},    {KEY_BACK, 0x224},  {KEY_FORWARD, 0x225},
+};
+
+quint32 buttonCode(quint16 key) {
+    switch (key) {
+        case BTN_LEFT:
+            return KHookCodes::Left;
+        case BTN_RIGHT:
+            return KHookCodes::Right;
+        case BTN_MIDDLE:
+            return KHookCodes::Middle;
+        case BTN_SIDE:
+        case BTN_BACK:
+            return KHookCodes::Back;
+        case BTN_EXTRA:
+        case BTN_FORWARD:
+            return KHookCodes::Forward;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+quint32 consumerUsage(quint16 key) {
+    for (const ConsumerKey& row : kConsumerKeys)
+        if (row.key == key)
+            return row.usage;
+    return 0;
+}
+
+bool driverEvent(quint16 type, quint16 code, qint32 value, DriverEvent* out) {
+    DriverEvent event;
+    if (type == EV_KEY) {
+        if (const quint32 button = buttonCode(code)) {
+            event.code = button;
+        } else if (const quint32 usage = consumerUsage(code)) {
+            event.code = KHookCodes::KeyboardFlag | usage;
+        } else {
+            return false;
+        }
+        event.press = value == 1;
+        event.count = event.press ? 1 : 0;
+    } else if (type == EV_REL && (code == REL_WHEEL || code == REL_WHEEL_HI_RES ||
+                                  code == REL_HWHEEL || code == REL_HWHEEL_HI_RES)) {
+        if (value == 0)
+            return false;
+        const bool vertical = code == REL_WHEEL || code == REL_WHEEL_HI_RES;
+        if (vertical)
+            event.code = value > 0 ? KHookCodes::WheelUp : KHookCodes::WheelDown;
+        else
+            event.code = value > 0 ? KHookCodes::SideWheelUp : KHookCodes::SideWheelDown;
+        // The high-resolution axis accompanies the notch axis: taken over with it, no codes.
+        if (code == REL_WHEEL || code == REL_HWHEEL)
+            event.count = value > 0 ? value : -value;
+    } else {
+        return false;
+    }
+    event.maskBit = KHookCodes::maskBitForCode(event.code, &event.keyboard);
+    if (out)
+        *out = event;
+    return true;
+}
+
+bool mouseHookRecord(quint16 type, quint16 code, qint32 value, KMouseHookRecord* out) {
+    using namespace KHookValues;
+    KMouseHookRecord record;
+    if (type == EV_KEY) {
+        if (value != 0 && value != 1)
+            return false;
+        const bool down = value == 1;
+        switch (code) {
+            case BTN_LEFT:
+                record.message = down ? WmLButtonDown : WmLButtonUp;
+                break;
+            case BTN_RIGHT:
+                record.message = down ? WmRButtonDown : WmRButtonUp;
+                break;
+            case BTN_MIDDLE:
+                record.message = down ? WmMButtonDown : WmMButtonUp;
+                break;
+            case BTN_SIDE:
+            case BTN_BACK:
+                record.message = down ? WmXButtonDown : WmXButtonUp;
+                record.mouseData = XButton1 << 16;
+                break;
+            case BTN_EXTRA:
+            case BTN_FORWARD:
+                record.message = down ? WmXButtonDown : WmXButtonUp;
+                record.mouseData = XButton2 << 16;
+                break;
+            default:
+                return false;
+        }
+    } else if (type == EV_REL && (code == REL_WHEEL || code == REL_HWHEEL) && value != 0) {
+        record.message = code == REL_WHEEL ? WmMouseWheel : WmMouseHWheel;
+        record.mouseData = quint32(quint16(qint16(value * 120))) << 16;
+    } else {
+        return false;
+    }
+    if (out)
+        *out = record;
+    return true;
+}
+
+bool keyboardHookRecord(quint16 type, quint16 code, qint32 value, KKeyboardHookRecord* out) {
+    if (type != EV_KEY)
+        return false;
+    const quint32 vk = KHookValues::vkForConsumerUsage(consumerUsage(code));
+    if (vk == 0)
+        return false;
+    KKeyboardHookRecord record;
+    record.vkCode = vk;
+    record.flags = value == 0 ? KHookValues::LlkhfUp : 0;  // a repeat is another key-down
+    if (out)
+        *out = record;
+    return true;
+}
+
+quint16 rawMouseFlags(quint16 type, quint16 code, qint32 value) {
+    namespace F = KRawMouseFlags;
+    if (type == EV_REL && value != 0)
+        return code == REL_WHEEL ? F::Wheel : code == REL_HWHEEL ? F::HWheel : 0;
+    if (type != EV_KEY || (value != 0 && value != 1))
+        return 0;
+    const bool down = value == 1;
+    switch (code) {
+        case BTN_LEFT:
+            return down ? F::LeftDown : F::LeftUp;
+        case BTN_RIGHT:
+            return down ? F::RightDown : F::RightUp;
+        case BTN_MIDDLE:
+            return down ? F::MiddleDown : F::MiddleUp;
+        case BTN_SIDE:
+        case BTN_BACK:
+            return down ? F::Button4Down : F::Button4Up;
+        case BTN_EXTRA:
+        case BTN_FORWARD:
+            return down ? F::Button5Down : F::Button5Up;
+        default:
+            return 0;
+    }
+}
+
+QByteArray rawInputName(quint16 bus, quint16 vendor, quint16 product, quint16 version,
+                        const QByteArray& sysname) {
+    auto hex4 = [](quint16 value) { return QByteArray::number(value, 16).rightJustified(4, '0'); };
+    if (bus == BUS_BLUETOOTH) {
+        return "\\\\?\\HID#{00001812-0000-1000-8000-00805f9b34fb}_Dev_VID&02" + hex4(vendor) +
+               "_PID&" + hex4(product) + "_REV&" + hex4(version) + "#" + sysname;
+    }
+    return "\\\\?\\HID#VID_" + hex4(vendor).toUpper() + "&PID_" + hex4(product).toUpper() + "#" +
+           sysname;
+}
+
+bool parseHidId(const QByteArray& value, quint16* bus, quint16* vendor, quint16* product) {
+    const QList<QByteArray> parts = value.trimmed().split(':');
+    if (parts.size() != 3)
+        return false;
+    bool ok[3] = {false, false, false};
+    const uint values[3] = {parts[0].toUInt(&ok[0], 16), parts[1].toUInt(&ok[1], 16),
+                            parts[2].toUInt(&ok[2], 16)};
+    for (int i = 0; i < 3; ++i)
+        if (!ok[i] || values[i] > 0xFFFF)
+            return false;
+    *bus = quint16(values[0]);
+    *vendor = quint16(values[1]);
+    *product = quint16(values[2]);
+    return true;
+}
+
+QByteArray interfacePath(const QByteArray& devnode, int index, int count) {
+    if (count <= 1)
+        return devnode;
+    return devnode + "&col" + QByteArray::number(index + 1).rightJustified(2, '0');
+}
+
+bool splitInterfacePath(const QByteArray& path, QByteArray* devnode, int* index) {
+    const int at = path.lastIndexOf("&col");
+    if (at < 0) {
+        *devnode = path;
+        *index = 0;
+        return !path.isEmpty();
+    }
+    bool ok = false;
+    const int number = path.mid(at + 4).toInt(&ok);
+    if (!ok || number < 1)
+        return false;
+    *devnode = path.left(at);
+    *index = number - 1;
+    return true;
+}
+
+}  // namespace KLinuxEventMap

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/KLowLevelHookBackend.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+// How evdev events become what the logic above reads: the receiver driver's device key codes,
+// low-level hook records and raw mouse flags, and how Linux devices are named and addressed in
+// the Windows-shaped records. Pure functions, no device access.
+namespace KLinuxEventMap {
+
+// The Consumer-page usage the kernel maps to an evdev key (hid-input), for the keys the program
+// handles; 0 for any other key.
+quint32 consumerUsage(quint16 key);
+
+// One receiver event as the filter driver sees it.
+struct DriverEvent {
+    quint32 code = 0;     // device key code
+    quint32 maskBit = 0;  // bit selecting it in its mask
+    bool keyboard = false;
+    bool press = false;  // a key or button going down (repeats are not presses)
+    int count = 0;       // codes to queue: 1 for a press, the notches for a wheel, else 0
+};
+// False when the event is not one the driver can take over.
+bool driverEvent(quint16 type, quint16 code, qint32 value, DriverEvent* out);
+
+// The low-level hook record of an event of a grabbed Bluetooth device; false for events the
+// hooks are not asked about (movement, high-resolution wheel, other keys).
+bool mouseHookRecord(quint16 type, quint16 code, qint32 value, KMouseHookRecord* out);
+bool keyboardHookRecord(quint16 type, quint16 code, qint32 value, KKeyboardHookRecord* out);
+// Raw mouse button flags of an event (0 when it carries none).
+quint16 rawMouseFlags(quint16 type, quint16 code, qint32 value);
+
+// The raw-input name of an input device. Bluetooth devices (bus 0x05) get the form the system
+// of the contract gives Bluetooth LE HID devices: the HID service UUID, "VID&02" + vendor and
+// "PID&" + product in lower-case hex; other devices "VID_vvvv&PID_pppp" in upper case.
+QByteArray rawInputName(quint16 bus, quint16 vendor, quint16 product, quint16 version,
+                        const QByteArray& sysname);
+// Parses a HID_ID value "0005:0000248A:00008266".
+bool parseHidId(const QByteArray& value, quint16* bus, quint16* vendor, quint16* product);
+// The path of one top-level collection of a hidraw node: the node itself when it has a single
+// collection, else the node followed by "&colNN" (1-based, two digits).
+QByteArray interfacePath(const QByteArray& devnode, int index, int count);
+// The node and collection index (0-based) of an interface path.
+bool splitInterfacePath(const QByteArray& path, QByteArray* devnode, int* index);
+
+}  // namespace KLinuxEventMap

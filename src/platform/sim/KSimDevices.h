@@ -1,0 +1,198 @@
+#pragma once
+
+#include "platform/KDeviceMonitor.h"
+#include "platform/KHidBackend.h"
+#include "platform/KHookDriver.h"
+#include "platform/KLowLevelHookBackend.h"
+#include "platform/KRawInputBackend.h"
+#include "platform/sim/KSimController.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QObject>
+#include <QQueue>
+
+#include <functional>
+
+class KSimHookDriver;
+class KSimLowLevelHookBackend;
+class KSimRawInputBackend;
+class KSimDeviceMonitor;
+
+// The simulated devices: the virtual receiver (a mouse and consumer-control interface, a
+// keyboard interface and the vendor-defined pairing interface), the Bluetooth mouse and
+// keyboard, and an ordinary mouse and keyboard that are not the maker's ("other"). Each has HID
+// interfaces described by real report descriptors and raw-input entries named as the system
+// names them. KSimDevices follows the controller's attach/detach, announces the interfaces'
+// arrival and removal, and carries out "press BUTTON [via receiver|ble|other]": the event goes
+// to the receiver's filter driver, to the low-level hooks and raw input, or straight to the
+// system, which the log records ("swallowed", "system"). It keeps the "hooks" and "masks"
+// fields of the state current.
+class KSimDevices : public QObject {
+    Q_OBJECT
+public:
+    struct Interface {
+        QString device;  // receiver, ble-mouse, ble-keyboard, other-mouse, other-keyboard
+        KHID::KHidDetail detail;
+        bool pairing = false;  // the receiver's vendor-defined interface
+    };
+
+    explicit KSimDevices(KSimController* controller, QObject* parent = nullptr);
+    ~KSimDevices() override;
+
+    KSimController* controller() const { return m_controller; }
+
+    // Safe from any thread.
+    QList<Interface> presentInterfaces() const;
+    bool findInterface(const QByteArray& path, Interface* out) const;
+    QList<KRawInputDevice> rawInputDevices() const;
+    bool isPresent(const QString& device) const;
+    static QList<Interface> interfacesOf(const QString& device);
+
+    // The backends announce themselves when the platform creates them.
+    void setHookDriver(KSimHookDriver* driver) { m_driver = driver; }
+    void setLowLevelHooks(KSimLowLevelHookBackend* hooks) { m_hooks = hooks; }
+    void setRawInput(KSimRawInputBackend* rawInput) { m_rawInput = rawInput; }
+    void setMonitor(KSimDeviceMonitor* monitor) { m_monitor = monitor; }
+    // The firmware that answers the reports of the receiver's pairing interface: it takes each
+    // output report and fills each input report (report ID in byte 0 on entry). Without one,
+    // output reports are taken and input reports come back zero-filled. Called from the thread
+    // that does the report I/O, one call at a time.
+    using OutputResponder = std::function<bool(const uchar* report, int length)>;
+    using InputResponder = std::function<bool(uchar* report, int length)>;
+    void setPairingResponder(OutputResponder output, InputResponder input);
+    bool pairingOutput(const uchar* report, int length);
+    bool pairingInput(uchar* report, int length);
+
+    // Recomputes the "hooks" and "masks" state fields from the backends.
+    void updateState();
+
+    // "press BUTTON [via receiver|ble|other]".
+    KSimController::Reply press(const QStringList& args);
+
+private:
+    struct Event;
+    void onAttached(const QString& device);
+    void onDetached(const QString& device);
+    void announce(const QString& device, bool arrival);
+    void logEvent(const char* kind, const QString& device, const QString& event, int phase);
+    void throughDriver(const Event& event);
+    void throughHooks(const Event& event, const QString& device);
+
+    KSimController* m_controller;
+    mutable QMutex m_mutex;
+    QStringList m_present;
+    QMutex m_pairingMutex;
+    OutputResponder m_pairingOutput;
+    InputResponder m_pairingInput;
+    KSimHookDriver* m_driver = nullptr;
+    KSimLowLevelHookBackend* m_hooks = nullptr;
+    KSimRawInputBackend* m_rawInput = nullptr;
+    KSimDeviceMonitor* m_monitor = nullptr;
+};
+
+class KSimHidBackend : public KHidBackend {
+    Q_OBJECT
+public:
+    explicit KSimHidBackend(KSimDevices* devices, QObject* parent = nullptr);
+
+    QList<QByteArray> interfacePaths() override;
+    bool queryInterface(const QByteArray& path, KHID::KHidDetail* detail) override;
+    Handle open(const QByteArray& path, Access access) override;
+    void close(Handle handle) override;
+    bool getInputReport(Handle handle, uchar* buffer, int length) override;
+    bool setOutputReport(Handle handle, const uchar* buffer, int length) override;
+
+private:
+    KSimDevices* m_devices;
+    QMutex m_mutex;
+    QHash<Handle, QByteArray> m_open;
+    Handle m_next = 1;
+};
+
+class KSimDeviceMonitor : public KDeviceMonitor {
+    Q_OBJECT
+public:
+    explicit KSimDeviceMonitor(KSimDevices* devices, QObject* parent = nullptr);
+    bool start() override { return true; }
+    void notify(bool arrival, const QString& path) { emit deviceChanged(arrival, path); }
+    void notifyResumed() { emit sessionResumed(); }
+};
+
+class KSimRawInputBackend : public KRawInputBackend {
+    Q_OBJECT
+public:
+    explicit KSimRawInputBackend(KSimDevices* devices, QObject* parent = nullptr);
+    bool deviceList(QList<KRawInputDevice>* devices) override;
+    bool registerMouseInput() override;
+    bool isRegistered() const { return m_registered; }
+    void deliver(quintptr device, quint16 flags);
+
+private:
+    KSimDevices* m_devices;
+    bool m_registered = false;
+};
+
+// The receiver's filter driver: a queue of codes behind the driver interface.
+class KSimHookDriver : public KHookDriver {
+    Q_OBJECT
+public:
+    explicit KSimHookDriver(KSimDevices* devices, QObject* parent = nullptr);
+
+    bool open() override;
+    void close() override;
+    bool isOpen() const override;
+    bool clear() override;
+    bool setFlags(quint32 flags) override;
+    bool setSemaphore(std::shared_ptr<KHookSemaphore> semaphore) override;
+    bool readKey(quint32* code) override;
+    bool setMouseMask(quint32 mask) override;
+    bool setKeyboardMask(quint32 mask) override;
+
+    // Whether a client is registered, and its masks.
+    bool isActive() const;
+    quint32 mouseMask() const;
+    quint32 keyboardMask() const;
+    // One key event of the receiver; true when the driver took it over. A press queues code.
+    bool deliver(quint32 code, bool press);
+
+private:
+    void logMasks();
+
+    KSimDevices* m_devices;
+    mutable QMutex m_mutex;
+    bool m_open = false;
+    std::shared_ptr<KHookSemaphore> m_semaphore;
+    QQueue<quint32> m_queue;
+    quint32 m_mouseMask = 0;
+    quint32 m_keyboardMask = 0;
+};
+
+// The system-wide low-level hooks: every mouse and keyboard event of the simulation passes them.
+class KSimLowLevelHookBackend : public KLowLevelHookBackend {
+    Q_OBJECT
+public:
+    explicit KSimLowLevelHookBackend(KSimDevices* devices, QObject* parent = nullptr);
+
+    bool installMouseHook(MouseProc proc) override;
+    void removeMouseHook() override;
+    bool installKeyboardHook(KeyboardProc proc) override;
+    void removeKeyboardHook() override;
+    void setDevicePatterns(const QStringList& patterns) override;
+    void setMasks(quint32 mouseMask, quint32 keyboardMask) override;
+
+    bool hasMouseHook() const { return bool(m_mouseProc); }
+    bool hasKeyboardHook() const { return bool(m_keyboardProc); }
+    quint32 mouseMask() const { return m_mouseMask; }
+    quint32 keyboardMask() const { return m_keyboardMask; }
+    // Runs the installed procedure; true when the event was swallowed.
+    bool mouseEvent(const KMouseHookRecord& record);
+    bool keyboardEvent(const KKeyboardHookRecord& record);
+
+private:
+    KSimDevices* m_devices;
+    MouseProc m_mouseProc;
+    KeyboardProc m_keyboardProc;
+    quint32 m_mouseMask = 0;
+    quint32 m_keyboardMask = 0;
+};

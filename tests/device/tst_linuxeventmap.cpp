@@ -1,0 +1,156 @@
+#include "platform/KRawInputBackend.h"
+#include "platform/linux/KLinuxEventMap.h"
+
+#include <QtTest>
+
+#include <linux/input.h>
+
+using namespace KLinuxEventMap;
+
+// How the Linux backends read evdev events and name devices; no device is opened.
+class TestLinuxEventMap : public QObject {
+    Q_OBJECT
+private slots:
+    // The receiver driver: device key code, mask bit, which mask, codes to queue.
+    void driverEvents_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QList<quint32>>("expected");  // code, bit, keyboard, count; empty: none
+        QTest::newRow("forward press")
+            << EV_KEY << BTN_EXTRA << 1 << QList<quint32>{0x10, 0x10, 0, 1};
+        QTest::newRow("forward release")
+            << EV_KEY << BTN_EXTRA << 0 << QList<quint32>{0x10, 0x10, 0, 0};
+        QTest::newRow("back (BTN_BACK)")
+            << EV_KEY << BTN_BACK << 1 << QList<quint32>{0x8, 0x8, 0, 1};
+        QTest::newRow("left") << EV_KEY << BTN_LEFT << 1 << QList<quint32>{0x1, 0x1, 0, 1};
+        QTest::newRow("two notches up")
+            << EV_REL << REL_WHEEL << 2 << QList<quint32>{0x101, 0x20, 0, 2};
+        QTest::newRow("notch down")
+            << EV_REL << REL_WHEEL << -1 << QList<quint32>{0x1FF, 0x40, 0, 1};
+        QTest::newRow("high-resolution wheel")
+            << EV_REL << REL_WHEEL_HI_RES << -120 << QList<quint32>{0x1FF, 0x40, 0, 0};
+        QTest::newRow("side wheel right")
+            << EV_REL << REL_HWHEEL << 1 << QList<quint32>{0x201, 0x100, 0, 1};
+        QTest::newRow("side wheel left")
+            << EV_REL << REL_HWHEEL << -1 << QList<quint32>{0x2FF, 0x80, 0, 1};
+        QTest::newRow("volume up")
+            << EV_KEY << KEY_VOLUMEUP << 1 << QList<quint32>{0x400000E9, 0x20, 1, 1};
+        QTest::newRow("volume up repeat")
+            << EV_KEY << KEY_VOLUMEUP << 2 << QList<quint32>{0x400000E9, 0x20, 1, 0};
+        QTest::newRow("mail") << EV_KEY << KEY_MAIL << 1 << QList<quint32>{0x4000018A, 0x80, 1, 1};
+        QTest::newRow("browser back")
+            << EV_KEY << KEY_BACK << 1 << QList<quint32>{0x40000224, 0x2000, 1, 1};
+        QTest::newRow("letter") << EV_KEY << KEY_A << 1 << QList<quint32>{};
+        QTest::newRow("movement") << EV_REL << REL_X << 5 << QList<quint32>{};
+        QTest::newRow("scan code") << EV_MSC << MSC_SCAN << 0xc00e9 << QList<quint32>{};
+    }
+    void driverEvents() {
+        QFETCH(int, type);
+        QFETCH(int, code);
+        QFETCH(int, value);
+        QFETCH(QList<quint32>, expected);
+        DriverEvent event;
+        QCOMPARE(driverEvent(quint16(type), quint16(code), value, &event), !expected.isEmpty());
+        if (!expected.isEmpty())
+            QCOMPARE((QList<quint32>{event.code, event.maskBit, event.keyboard ? 1u : 0u,
+                                     quint32(event.count)}),
+                     expected);
+    }
+
+    void consumerKeys() {
+        const QList<QPair<int, quint32>> table = {
+            {KEY_VOLUMEUP, 0xE9},  {KEY_VOLUMEDOWN, 0xEA}, {KEY_MUTE, 0xE2},
+            {KEY_PLAYPAUSE, 0xCD}, {KEY_NEXTSONG, 0xB5},   {KEY_PREVIOUSSONG, 0xB6},
+            {KEY_STOPCD, 0xB7},    {KEY_CONFIG, 0x183},    {KEY_MAIL, 0x18A},
+            {KEY_HOMEPAGE, 0x223}, {KEY_BACK, 0x224},      {KEY_FORWARD, 0x225}};
+        for (const auto& row : table)
+            QCOMPARE(consumerUsage(quint16(row.first)), row.second);
+        QCOMPARE(consumerUsage(KEY_ENTER), 0u);
+    }
+
+    void hookRecords() {
+        using namespace KHookValues;
+        KMouseHookRecord mouse;
+        QVERIFY(mouseHookRecord(EV_KEY, BTN_SIDE, 1, &mouse));
+        QCOMPARE(mouse.message, WmXButtonDown);
+        QCOMPARE(mouse.mouseData, XButton1 << 16);
+        QVERIFY(mouseHookRecord(EV_KEY, BTN_EXTRA, 0, &mouse));
+        QCOMPARE(mouse.message, WmXButtonUp);
+        QCOMPARE(mouse.mouseData, XButton2 << 16);
+        QVERIFY(mouseHookRecord(EV_KEY, BTN_RIGHT, 1, &mouse));
+        QCOMPARE(mouse.message, WmRButtonDown);
+        QVERIFY(mouseHookRecord(EV_REL, REL_WHEEL, -1, &mouse));
+        QCOMPARE(mouse.message, WmMouseWheel);
+        QCOMPARE(qint16(mouse.mouseData >> 16), qint16(-120));
+        QCOMPARE(mouse.extraInfo, quintptr(0));
+        QVERIFY(!mouseHookRecord(EV_REL, REL_X, 3, &mouse));
+        QVERIFY(!mouseHookRecord(EV_REL, REL_WHEEL_HI_RES, 120, &mouse));
+        QVERIFY(!mouseHookRecord(EV_KEY, KEY_A, 1, &mouse));
+
+        KKeyboardHookRecord key;
+        QVERIFY(keyboardHookRecord(EV_KEY, KEY_VOLUMEUP, 1, &key));
+        QCOMPARE(key.vkCode, VkVolumeUp);
+        QCOMPARE(key.flags, 0u);
+        QVERIFY(keyboardHookRecord(EV_KEY, KEY_VOLUMEUP, 2, &key));  // a repeat is a key-down
+        QCOMPARE(key.flags, 0u);
+        QVERIFY(keyboardHookRecord(EV_KEY, KEY_PLAYPAUSE, 0, &key));
+        QCOMPARE(key.vkCode, VkMediaPlayPause);
+        QCOMPARE(key.flags, LlkhfUp);
+        QVERIFY(!keyboardHookRecord(EV_KEY, KEY_A, 1, &key));
+        QVERIFY(!keyboardHookRecord(EV_KEY, BTN_RIGHT, 1, &key));
+    }
+
+    void rawFlags() {
+        namespace F = KRawMouseFlags;
+        QCOMPARE(rawMouseFlags(EV_KEY, BTN_RIGHT, 1), F::RightDown);
+        QCOMPARE(rawMouseFlags(EV_KEY, BTN_RIGHT, 0), F::RightUp);
+        QCOMPARE(rawMouseFlags(EV_KEY, BTN_EXTRA, 1), F::Button5Down);
+        QCOMPARE(rawMouseFlags(EV_KEY, BTN_SIDE, 1), F::Button4Down);
+        QCOMPARE(rawMouseFlags(EV_REL, REL_WHEEL, 1), F::Wheel);
+        QCOMPARE(rawMouseFlags(EV_REL, REL_X, 1), quint16(0));
+    }
+
+    // Bluetooth devices get the name form the recognition patterns expect.
+    void names() {
+        const QByteArray ble = rawInputName(BUS_BLUETOOTH, 0x248A, 0x8266, 1, "event7");
+        QVERIFY(ble.contains("{00001812-0000-1000-8000-00805f9b34fb}_Dev_VID&02248a_PID&8266"));
+        QVERIFY(ble.endsWith("#event7"));
+        QVERIFY(rawInputName(BUS_BLUETOOTH, 0x000E, 0x3412, 0, "event3")
+                    .contains("_Dev_VID&02000e_PID&3412"));
+        QVERIFY(rawInputName(BUS_BLUETOOTH, 0x1235, 0xAA22, 0, "event3")
+                    .contains("_Dev_VID&021235_PID&aa22"));
+        const QByteArray usb = rawInputName(BUS_USB, 0x24AE, 0x2013, 0x100, "event4");
+        QVERIFY(usb.contains("VID_24AE&PID_2013"));
+        QVERIFY(!usb.contains("00001812"));
+    }
+
+    void hidIds() {
+        quint16 bus = 0, vendor = 0, product = 0;
+        QVERIFY(parseHidId("0005:0000248A:00008266\n", &bus, &vendor, &product));
+        QCOMPARE(bus, quint16(5));
+        QCOMPARE(vendor, quint16(0x248A));
+        QCOMPARE(product, quint16(0x8266));
+        QVERIFY(!parseHidId("0005:0000248A", &bus, &vendor, &product));
+        QVERIFY(!parseHidId("0005:0001248A:00008266", &bus, &vendor, &product));
+        QVERIFY(!parseHidId("x:y:z", &bus, &vendor, &product));
+    }
+
+    void interfacePaths() {
+        QCOMPARE(interfacePath("/dev/hidraw3", 0, 1), QByteArray("/dev/hidraw3"));
+        QCOMPARE(interfacePath("/dev/hidraw3", 1, 4), QByteArray("/dev/hidraw3&col02"));
+        QByteArray node;
+        int index = -1;
+        QVERIFY(splitInterfacePath("/dev/hidraw3&col02", &node, &index));
+        QCOMPARE(node, QByteArray("/dev/hidraw3"));
+        QCOMPARE(index, 1);
+        QVERIFY(splitInterfacePath("/dev/hidraw3", &node, &index));
+        QCOMPARE(index, 0);
+        QVERIFY(!splitInterfacePath("/dev/hidraw3&col00", &node, &index));
+        QVERIFY(!splitInterfacePath("/dev/hidraw3&colx", &node, &index));
+        QVERIFY(!splitInterfacePath("", &node, &index));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestLinuxEventMap)
+#include "tst_linuxeventmap.moc"
