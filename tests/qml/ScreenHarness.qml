@@ -130,8 +130,8 @@ Window {
         }
         KSyncBtn {
             id: mSync
-            anchors.right: parent.right
-            anchors.rightMargin: 120
+            anchors.left: parent.left
+            anchors.leftMargin: 200
             anchors.verticalCenter: parent.verticalCenter
             mBtnText: KConfigCommon.getLanguage() === "en" ? "Synchronization" : "同步"
         }

@@ -16,6 +16,8 @@ Popup {
     signal sigClickedUp()
 
     padding: 0
+    // Kept inside the window even when the button sits near its edge.
+    margins: 0
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
 
     enter: Transition {
