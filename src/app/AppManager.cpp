@@ -4,6 +4,8 @@
 #include "app/KMsgManager.h"
 #include "app/KResources.h"
 #include "config/KConfigCommon.h"
+#include "device/KDeviceHook.h"
+#include "device/KDeviceWatcher.h"
 #include "platform/KPlatform.h"
 #include "simulation/KDeviceSimulator.h"
 #include "simulation/KWinSimulator.h"
@@ -24,7 +26,9 @@ AppManager* AppManager::instance() {
 AppManager::AppManager() : QObject(nullptr) {
     initPointoraResources();
     m_platform = KPlatform::instance();
+    m_deviceWatcher = KDeviceWatcher::instance();
     m_configCommon = KConfigCommon::instance();
+    m_deviceHook = KDeviceHook::instance();
     m_deviceSimulator = KDeviceSimulator::instance();
     m_winSimulator = KWinSimulator::instance();
     m_msgManager = KMsgManager::instance();
@@ -36,6 +40,11 @@ AppManager::AppManager() : QObject(nullptr) {
     // A changed assignment takes effect at the next key event.
     connect(m_configCommon, &KConfigCommon::sigKeyValueChange, m_deviceSimulator,
             &KDeviceSimulator::onConfigChange);
+    // A device button to its action.
+    connect(m_deviceHook, &KDeviceHook::sigKeyDown, m_deviceSimulator,
+            &KDeviceSimulator::onKeyDown);
+    KDeviceHookUSB::setDriverFixRequest(
+        [] { emit KMsgManager::instance()->sigWin7DriverFixDialog(); });
 }
 
 bool AppManager::init() {
@@ -45,6 +54,7 @@ bool AppManager::init() {
     loadLanguage();
     m_funcCommon.buildCatalogue();
     registerQml();
+    m_deviceHook->startHookFromWatcher();
     return true;
 }
 
@@ -81,8 +91,10 @@ void AppManager::registerQml() {
     m_uiManager.init();
     QQmlContext* context = m_uiManager.engine()->rootContext();
     context->setContextProperty(QStringLiteral("KMsgManager"), m_msgManager);
+    context->setContextProperty(QStringLiteral("KDeviceWatcher"), m_deviceWatcher);
     context->setContextProperty(QStringLiteral("KConfigCommon"), m_configCommon);
     context->setContextProperty(QStringLiteral("KFuncCommon"), &m_funcCommon);
+    context->setContextProperty(QStringLiteral("KDeviceHook"), m_deviceHook);
     m_uiManager.load();
 }
 

@@ -6,6 +6,8 @@
 #include <QObject>
 
 class KConfigCommon;
+class KDeviceHook;
+class KDeviceWatcher;
 class KDeviceSimulator;
 class KMsgManager;
 class KPlatform;
@@ -43,7 +45,9 @@ private:
     QTranslator* m_translator = nullptr;
     KFuncCommon m_funcCommon;
     KPlatform* m_platform = nullptr;
+    KDeviceWatcher* m_deviceWatcher = nullptr;
     KConfigCommon* m_configCommon = nullptr;
+    KDeviceHook* m_deviceHook = nullptr;
     KDeviceSimulator* m_deviceSimulator = nullptr;
     KWinSimulator* m_winSimulator = nullptr;
     KMsgManager* m_msgManager = nullptr;

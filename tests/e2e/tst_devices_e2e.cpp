@@ -1,0 +1,154 @@
+#include "common/ProgramRunner.h"
+#include "common/TestEnv.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+// The real program on the simulated platform: a press of an assigned button on one of the
+// maker's devices performs its function, an unassigned one keeps its own behaviour.
+class TestDevicesE2e : public QObject {
+    Q_OBJECT
+
+    struct Program {
+        TestEnv env;
+        ProgramRunner runner{env};
+        std::unique_ptr<QProcess> process;
+        QString socket;
+        QString logPath;
+        qint64 logOffset = 0;
+
+        // Starts the program with "ForwardKey" = 42 ("Show desktop") and the devices given.
+        explicit Program(const QString& devices) {
+            const QString configDir = env.path("config/Pointora/config");
+            QDir().mkpath(configDir);
+            QFile ini(configDir + "/DeviceFunction.ini");
+            if (ini.open(QIODevice::WriteOnly))
+                ini.write("[General]\nForwardKey=42\nRightKey=0\n");
+            ini.close();
+            socket = env.path("sim.sock");
+            logPath = env.path("sim.log");
+            runner.environment().insert("POINTORA_PLATFORM", "sim");
+            runner.environment().insert("POINTORA_SIM_SOCKET", socket);
+            runner.environment().insert("POINTORA_SIM_LOG", logPath);
+            runner.environment().insert("POINTORA_SIM_DEVICES", devices);
+            process = runner.start();
+        }
+        ~Program() { ProgramRunner::stop(process.get()); }
+
+        QString command(const QString& line) { return simCommand(socket, line); }
+        QJsonObject state() {
+            const QString answer = command("state");
+            return answer.startsWith("ok ")
+                       ? QJsonDocument::fromJson(answer.mid(3).toUtf8()).object()
+                       : QJsonObject();
+        }
+        QStringList hooks() {
+            QStringList names;
+            for (const QJsonValue& v : state().value("hooks").toArray())
+                names << v.toString();
+            return names;
+        }
+        // The log lines written since the last call, as compact text.
+        QStringList newLog() {
+            QStringList lines;
+            QFile file(logPath);
+            if (!file.open(QIODevice::ReadOnly))
+                return lines;
+            file.seek(logOffset);
+            const QByteArray data = file.readAll();
+            const int complete = data.lastIndexOf('\n') + 1;
+            logOffset += complete;
+            for (const QByteArray& line : data.left(complete).split('\n'))
+                if (!line.isEmpty())
+                    lines << describe(QJsonDocument::fromJson(line).object());
+            return lines;
+        }
+        static QString describe(const QJsonObject& o) {
+            const QString kind = o.value("kind").toString();
+            if (kind == "key")
+                return QStringLiteral("key %1 %2 tag %3")
+                    .arg(o.value("vk").toInt())
+                    .arg(o.value("up").toBool() ? "up" : "down")
+                    .arg(o.value("tag").toInt());
+            if (kind == "mouse")
+                return QStringLiteral("mouse flags 0x%1 data %2 tag %3")
+                    .arg(o.value("flags").toInt(), 0, 16)
+                    .arg(o.value("data").toInt())
+                    .arg(o.value("tag").toInt());
+            if (kind == "system" || kind == "swallowed")
+                return QStringLiteral("%1 %2 %3 %4")
+                    .arg(kind, o.value("device").toString(), o.value("event").toString(),
+                         o.value("down").toBool() ? "down" : "up");
+            return kind;
+        }
+        // Waits until the lines matching pattern number count, collecting everything seen.
+        bool waitFor(QStringList* seen, const QString& pattern, int count, int timeoutMs = 5000) {
+            const QRegularExpression re(pattern);
+            QDeadlineTimer deadline(timeoutMs);
+            while (true) {
+                *seen += newLog();
+                if (seen->filter(re).size() >= count)
+                    return true;
+                if (deadline.hasExpired())
+                    return false;
+                QThread::msleep(20);
+            }
+        }
+    };
+
+    static QStringList showDesktop() {
+        return {"key 91 down tag 9591", "key 68 down tag 9591", "key 68 up tag 9591",
+                "key 91 up tag 9591"};
+    }
+
+private slots:
+    void receiverForwardShowsTheDesktop() {
+        Program p("receiver");
+        QVERIFY(p.process->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{"usb"}, 15000);
+        p.newLog();
+
+        QCOMPARE(p.command("press forward"), QString("ok"));
+        QStringList seen;
+        QVERIFY2(p.waitFor(&seen, "^key ", 4), qPrintable(seen.join('\n')));
+        QCOMPARE(seen.filter(QRegularExpression("^key ")), showDesktop());
+        QCOMPARE(seen.filter(QRegularExpression("forward")),
+                 (QStringList{"swallowed receiver forward down", "swallowed receiver forward up"}));
+
+        // "RightKey" = 0: the right button stays the system's, nothing is injected.
+        QCOMPARE(p.command("press right"), QString("ok"));
+        seen.clear();
+        QVERIFY(p.waitFor(&seen, "^system receiver right", 2));
+        QThread::msleep(200);
+        seen += p.newLog();
+        QCOMPARE(seen, (QStringList{"system receiver right down", "system receiver right up"}));
+    }
+
+    void bluetoothMouseForwardAndAnotherMouse() {
+        Program p("ble-mouse");
+        QVERIFY(p.process->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{"ble-mouse"}, 15000);
+        p.newLog();
+
+        QCOMPARE(p.command("press forward via ble"), QString("ok"));
+        QStringList seen;
+        QVERIFY2(p.waitFor(&seen, "^key ", 4), qPrintable(seen.join('\n')));
+        QCOMPARE(seen.filter(QRegularExpression("^key ")), showDesktop());
+        QVERIFY(seen.filter(QRegularExpression("^mouse ")).isEmpty());
+
+        // Another mouse's forward button: swallowed by the hook, unconfirmed by raw input, and
+        // given back as the button's own action after the confirmation window.
+        seen.clear();
+        QCOMPARE(p.command("press forward via other"), QString("ok"));
+        QVERIFY2(p.waitFor(&seen, "^mouse ", 1), qPrintable(seen.join('\n')));
+        QCOMPARE(seen, (QStringList{"swallowed other forward down", "swallowed other forward up",
+                                    "mouse flags 0x180 data 2 tag 9591"}));
+        QThread::msleep(300);
+        QVERIFY(p.newLog().filter(QRegularExpression("^key ")).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDevicesE2e)
+#include "tst_devices_e2e.moc"
