@@ -8,14 +8,41 @@
 #include "app/KTranslator.h"
 #include "app/UIManager.h"
 #include "config/KConfigCommon.h"
+#include "device/KDeviceWatcher.h"
+#include "net/KNetCommon.h"
+#include "net/KNetUpdatePwd.h"
+#include "platform/KPlatform.h"
+#include "platform/sim/KSimController.h"
+#include "simulation/KWinSimulator.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QTranslator>
 #include <QtQml>
 
+namespace {
+
+KSimController* sim() {
+    KSimController* controller = KPlatform::instance()->simController();
+    Q_ASSERT_X(controller, "QmlBackend", "needs POINTORA_PLATFORM=sim");
+    return controller;
+}
+
+QByteArray envelope(int code, const QString& msg, const QJsonObject& data = QJsonObject()) {
+    return QJsonDocument(QJsonObject{{"code", code}, {"msg", msg}, {"data", data}})
+        .toJson(QJsonDocument::Compact);
+}
+
+}  // namespace
+
 QmlBackend::QmlBackend(QObject* parent) : QObject(parent) {
+    qputenv("POINTORA_SERVICE_URL", m_service.baseUrl().toUtf8());
+    qputenv("POINTORA_ONLINE_HOST", "127.0.0.1");
+    KNetCommon::instance()->checkOnline();
+
     initPointoraResources();
     QCoreApplication::setApplicationVersion(QStringLiteral(APP_VERSION));
     AppManager::setApplicationFont();
@@ -32,7 +59,7 @@ QmlBackend::~QmlBackend() {
 }
 
 void QmlBackend::registerTypes() {
-    qmlRegisterType<NetUpdatePwdDouble>("k.tools", 1, 0, "KNetUpdatePwd");
+    qmlRegisterType<KNetUpdatePwd>("k.tools", 1, 0, "KNetUpdatePwd");
 }
 
 void QmlBackend::publish(QQmlEngine* engine) {
@@ -41,31 +68,68 @@ void QmlBackend::publish(QQmlEngine* engine) {
     context->setContextProperty("KTranslator", m_ui->translator());
     context->setContextProperty("KLocator", m_ui->resolution());
     context->setContextProperty("KMsgManager", KMsgManager::instance());
-    context->setContextProperty("KDeviceWatcher", &m_deviceWatcher);
+    context->setContextProperty("KDeviceWatcher", KDeviceWatcher::instance());
     context->setContextProperty("MCPairMutiThread", &m_pair);
     context->setContextProperty("KUpdater", &m_updater);
     context->setContextProperty("KConfigCommon", KConfigCommon::instance());
     context->setContextProperty("KFuncCommon", &m_funcCommon);
-    context->setContextProperty("KWinSimulator", &m_winSimulator);
+    context->setContextProperty("KWinSimulator", KWinSimulator::instance());
     context->setContextProperty("KMouseSensitivity", &m_sensitivity);
     context->setContextProperty("TestBackend", this);
 }
 
-void QmlBackend::setDevices(int usb, int bleMs, int bleKb) {
-    m_deviceWatcher.setDevices(usb, bleMs, bleKb);
+bool QmlBackend::isOnline() const {
+    return KNetCommon::instance()->isOnline();
+}
+
+void QmlBackend::setDevices(bool receiver, bool bleMouse, bool bleKeyboard) {
+    const QList<QPair<QString, bool>> devices = {
+        {"receiver", receiver}, {"ble-mouse", bleMouse}, {"ble-keyboard", bleKeyboard}};
+    for (const auto& device : devices) {
+        if (device.second && !sim()->isAttached(device.first))
+            sim()->attach(device.first);
+        else if (!device.second && sim()->isAttached(device.first))
+            sim()->detach(device.first);
+    }
 }
 
 void QmlBackend::finishPairing(bool status, const QString& msg) {
     emit m_pair.sigPairResult(status, msg);
 }
 
-void QmlBackend::finishPasswordRequest(int code, const QString& msg) {
-    if (NetUpdatePwdDouble::latest)
-        emit NetUpdatePwdDouble::latest->sigRequestFinished(code, msg);
+int QmlBackend::pointerSpeed() const {
+    return sim()->state().value("pointerSpeed").toInt();
 }
 
-void QmlBackend::returnVersion(const QString& version, const QString& downloadUrl) {
-    emit m_updater.sigReturnVersion(version, downloadUrl);
+bool QmlBackend::autoRunEntry() const {
+    return sim()->state().value("autorun").toBool();
+}
+
+void QmlBackend::setAutoRunEntry(bool on) {
+    KWinSimulator::instance()->setAutoRun(on);
+}
+
+QStringList QmlBackend::passwordRequests() const {
+    QStringList result;
+    const QList<RecordedRequest>& requests = m_service.requests();
+    for (int i = m_requestsBefore; i < requests.size(); ++i) {
+        if (!requests[i].path.endsWith("/v1/user/updatePassword"))
+            continue;
+        const QJsonObject body = QJsonDocument::fromJson(requests[i].body).object();
+        result.append(body.value("password").toString() + "|" +
+                      body.value("rePassword").toString());
+    }
+    return result;
+}
+
+void QmlBackend::answerNextRequest(int code, const QString& msg) {
+    m_service.answer(200, envelope(code, msg));
+}
+
+void QmlBackend::offerVersion(const QString& version, const QString& downloadUrl) {
+    m_service.answer(200,
+                     envelope(0, QString(), {{"version", version}, {"downloadUrl", downloadUrl}}));
+    m_updater.getSoftwareVersion();
 }
 
 void QmlBackend::logIn(const QString& nickName, const QString& token) {
@@ -78,11 +142,10 @@ void QmlBackend::reset() {
     config->resetFunctionConfig();
     config->setLanguage("zh");
     config->setCurentKeyType(0);
-    m_deviceWatcher.setDevices(1, 0, 0);
+    setDevices(true, false, false);
     m_pair.requests = 0;
     m_pair.lastType = 0;
-    m_sensitivity.speed = 10;
-    m_sensitivity.calls = 0;
-    m_winSimulator.autoRun = false;
-    NetUpdatePwdDouble::requests.clear();
+    m_sensitivity.setSensitivity(10);
+    KWinSimulator::instance()->setAutoRun(false);
+    m_requestsBefore = m_service.requests().size();
 }

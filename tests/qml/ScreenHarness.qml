@@ -99,8 +99,8 @@ Window {
             return 300
         case "about":
             showOnly(mAbout)
-            TestBackend.returnVersion("1.1.0", "https://tolva.example/download")
-            return 300
+            TestBackend.offerVersion("1.1.0", "https://tolva.example/download")
+            return 600
         }
         return 0
     }

@@ -2,7 +2,8 @@ import QtQuick 2.15
 import QtTest 1.2
 import "qrc:/Context"
 
-// The about screen: own version, and the offer of any other version the update check reports.
+// The about screen: own version, and the offer of any other version the update check reports
+// (the real update check against the scripted service).
 Item {
     id: root
 
@@ -14,6 +15,12 @@ Item {
         ContextAbout {
             anchors.fill: parent
         }
+    }
+
+    SignalSpy {
+        id: versionSpy
+        target: KUpdater
+        signalName: "sigReturnVersion"
     }
 
     TestCase {
@@ -43,7 +50,9 @@ Item {
 
         function test_versionReply(data) {
             compare(KConfigCommon.getAppVersion(), "1.0.2")
-            TestBackend.returnVersion(data.version, "https://tolva.example/download")
+            versionSpy.clear()
+            TestBackend.offerVersion(data.version, "https://tolva.example/download")
+            versionSpy.wait()
             var link = findChild(screen, "newVersionLink")
             compare(link.visible, data.offered)
             if (data.offered) {

@@ -2,7 +2,8 @@ import QtQuick 2.15
 import QtTest 1.2
 import "qrc:/Context"
 
-// The function-assignment screen with the real configuration store and function catalogue.
+// The function-assignment screen with the real configuration store, function catalogue, device
+// watcher, pointer sensitivity and autorun entry on the simulated platform.
 Item {
     id: root
 
@@ -132,10 +133,13 @@ Item {
 
         function test_deviceSelector_data() {
             return [
-                { tag: "receiver", usb: 1, ms: 0, kb: 0, mouse: true, keyboard: true, ble: false },
-                { tag: "bluetooth mouse", usb: 0, ms: 1, kb: 0, mouse: true, keyboard: false, ble: true },
-                { tag: "bluetooth keyboard", usb: 0, ms: 0, kb: 1, mouse: false, keyboard: true, ble: true },
-                { tag: "both over bluetooth", usb: 0, ms: 1, kb: 1, mouse: true, keyboard: true, ble: true }
+                { tag: "receiver", usb: true, ms: false, kb: false, mouse: true, keyboard: true, ble: false },
+                { tag: "bluetooth mouse", usb: false, ms: true, kb: false, mouse: true, keyboard: false,
+                  ble: true },
+                { tag: "bluetooth keyboard", usb: false, ms: false, kb: true, mouse: false, keyboard: true,
+                  ble: true },
+                { tag: "both over bluetooth", usb: false, ms: true, kb: true, mouse: true, keyboard: true,
+                  ble: true }
             ]
         }
 

@@ -1,10 +1,12 @@
 // Qt Quick Test runner for the interface's widgets and screens (tst_*.qml in this folder). Every
-// engine gets the back-end objects of QmlBackend; the configuration lives in a private directory.
+// engine gets the back-end objects of QmlBackend (simulated platform, scripted cloud service); the
+// configuration lives in a private directory.
 
 #include "QmlBackend.h"
 #include "common/TestEnv.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QQmlEngine>
 #include <QtQuickTest>
 
@@ -17,6 +19,10 @@ public slots:
     void applicationAvailable() {
         backend = new QmlBackend(this);
         QmlBackend::registerTypes();
+        // The online check of the scripted service answers at once (a loopback address).
+        QDeadlineTimer deadline(5000);
+        while (!backend->isOnline() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     void qmlEngineAvailable(QQmlEngine* engine) {
         backend->reset();
