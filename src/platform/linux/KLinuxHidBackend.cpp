@@ -11,6 +11,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 namespace {
@@ -22,6 +23,18 @@ bool collectionsOf(const KLinuxUdev::HidrawNode& node, QList<KHID::KHidCollectio
     qWarning().noquote() << "report descriptor of" << QString::fromUtf8(node.devnode)
                          << "not understood:" << error;
     return false;
+}
+
+// GET_REPORT and SET_REPORT on hidraw exist from Linux 5.11; older kernels refuse the request.
+void reportTransferFailure(const char* request) {
+    if (errno != ENOTTY && errno != EINVAL)
+        return;
+    static std::atomic_bool reported{false};
+    if (!reported.exchange(true))
+        qWarning().noquote() << QStringLiteral(
+                                    "the kernel refuses %1 on hidraw: report exchange with the "
+                                    "receiver (pairing) needs Linux 5.11 or later")
+                                    .arg(QLatin1String(request));
 }
 
 }  // namespace
@@ -87,13 +100,17 @@ void KLinuxHidBackend::close(Handle handle) {
 bool KLinuxHidBackend::getInputReport(Handle handle, uchar* buffer, int length) {
     if (handle < 0 || !buffer || length <= 0)
         return false;
-    const int rc = ::ioctl(int(handle), HIDIOCGINPUT(length), buffer);
-    return rc >= 0;
+    if (::ioctl(int(handle), HIDIOCGINPUT(length), buffer) >= 0)
+        return true;
+    reportTransferFailure("HIDIOCGINPUT");
+    return false;
 }
 
 bool KLinuxHidBackend::setOutputReport(Handle handle, const uchar* buffer, int length) {
     if (handle < 0 || !buffer || length <= 0)
         return false;
-    const int rc = ::ioctl(int(handle), HIDIOCSOUTPUT(length), buffer);
-    return rc >= 0;
+    if (::ioctl(int(handle), HIDIOCSOUTPUT(length), buffer) >= 0)
+        return true;
+    reportTransferFailure("HIDIOCSOUTPUT");
+    return false;
 }
