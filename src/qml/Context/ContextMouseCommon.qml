@@ -42,11 +42,20 @@ Rectangle {
         if (mKBContext)
             mKBContext.visible = !isMouse
         if (isMouse && mMSContext && mMSContext.mIsInitUI)
-            mMSContext.setSelectItem(mMSContext.mSelectKeyType)
-        if (!isMouse && mKBContext) {
-            var keyType = mKBContext.mSelectKeyType
-            mKBContext.onSelectKey(keyType, KConfigCommon.getValueByKeyType(keyType))
-        }
+            selectItem(mMSContext.mSelectKeyType, KConfigCommon.getValueByKeyType(
+                           mMSContext.mSelectKeyType))
+        if (!isMouse && mKBContext)
+            selectItem(mKBContext.mSelectKeyType, KConfigCommon.getValueByKeyType(
+                           mKBContext.mSelectKeyType))
+    }
+
+    // Selects the key in the view that owns its key type; the view announces it.
+    function selectItem(keyType, keyValue) {
+        var type = Number(keyType)
+        if (type >= 1 && type <= 9 && mMSContext)
+            mMSContext.setSelectItem(type)
+        else if (type >= 16 && type <= 27 && mKBContext)
+            mKBContext.onSelectKey(type, keyValue)
     }
 
     // Offers the views of the connected devices: the receiver serves both, a Bluetooth mouse only
