@@ -595,26 +595,26 @@
     <name>MCPairMutiThreadWork</name>
     <message>
         <source>Not detected equipment</source>
-        <translation type="unfinished" />
+        <translation>Not detected equipment</translation>
     </message>
 </context>
 <context>
     <name>MouseCommunityBT</name>
     <message>
         <source>Failed to init</source>
-        <translation type="unfinished" />
+        <translation>Failed to init</translation>
     </message>
     <message>
         <source>Failed to start matching, please reconnect the receiver</source>
-        <translation type="unfinished" />
+        <translation>Failed to start matching, please reconnect the receiver</translation>
     </message>
     <message>
         <source>Matched successfully</source>
-        <translation type="unfinished" />
+        <translation>Matched successfully</translation>
     </message>
     <message>
         <source>Failed to match</source>
-        <translation type="unfinished" />
+        <translation>Failed to match</translation>
     </message>
 </context>
 <context>

@@ -595,26 +595,26 @@
     <name>MCPairMutiThreadWork</name>
     <message>
         <source>Not detected equipment</source>
-        <translation type="unfinished" />
+        <translation>未找到设备</translation>
     </message>
 </context>
 <context>
     <name>MouseCommunityBT</name>
     <message>
         <source>Failed to init</source>
-        <translation type="unfinished" />
+        <translation>Device未初始化</translation>
     </message>
     <message>
         <source>Failed to start matching, please reconnect the receiver</source>
-        <translation type="unfinished" />
+        <translation>启动对码失败，请重新插拔接收器</translation>
     </message>
     <message>
         <source>Matched successfully</source>
-        <translation type="unfinished" />
+        <translation>对码成功</translation>
     </message>
     <message>
         <source>Failed to match</source>
-        <translation type="unfinished" />
+        <translation>对码失败</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include "platform/sim/KSimDesktopBackend.h"
 #include "platform/sim/KSimDevices.h"
 #include "platform/sim/KSimInputInjector.h"
+#include "platform/sim/KSimReceiverFirmware.h"
 #include "platform/sim/KSimSessionBackend.h"
 
 KSimPlatform::KSimPlatform(QObject* parent)
@@ -24,6 +25,15 @@ KSimPlatform::KSimPlatform(QObject* parent)
     m_rawInput = new KSimRawInputBackend(m_devices, this);
     m_driver = new KSimHookDriver(m_devices, this);
     m_hooks = new KSimLowLevelHookBackend(m_devices, this);
+    // The receiver's pairing firmware answers the reports of its vendor-defined interface.
+    m_firmware = std::make_unique<KSimReceiverFirmware>();
+    KSimReceiverFirmware* firmware = m_firmware.get();
+    m_devices->setPairingResponder(
+        [firmware](const uchar* report, int length) {
+            return firmware->receiveOutputReport(report, length);
+        },
+        [firmware](uchar* report, int length) { return firmware->sendInputReport(report, length); });
+    firmware->registerCommands(m_controller);
 }
 
 KSimPlatform::~KSimPlatform() = default;

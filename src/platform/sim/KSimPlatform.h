@@ -13,6 +13,7 @@ class KSimHookDriver;
 class KSimInputInjector;
 class KSimLowLevelHookBackend;
 class KSimRawInputBackend;
+class KSimReceiverFirmware;
 class KSimSessionBackend;
 
 // The simulated system: devices, input and desktop services that exist only in this process and
@@ -36,6 +37,7 @@ public:
     KLowLevelHookBackend* lowLevelHookBackend() override;
     // The simulated devices behind those backends.
     KSimDevices* simDevices() const { return m_devices; }
+    KSimReceiverFirmware* receiverFirmware() const { return m_firmware.get(); }
 
 private:
     KSimController* m_controller;
@@ -48,4 +50,5 @@ private:
     KSimRawInputBackend* m_rawInput = nullptr;
     KSimHookDriver* m_driver = nullptr;
     KSimLowLevelHookBackend* m_hooks = nullptr;
+    std::unique_ptr<KSimReceiverFirmware> m_firmware;
 };
