@@ -90,20 +90,28 @@ void KDeviceHook::sendMasks() {
         bleHook.setKeyboardMask(keyboard);
 }
 
+void KDeviceHook::stopBle() {
+    if (bleOn) {
+        bleOn = false;
+        bleHook.stopHook();
+    }
+}
+
+void KDeviceHook::stopUsb() {
+    if (usbOn) {
+        usbOn = false;
+        usbHook.stopHook();
+    }
+}
+
 bool KDeviceHook::start(int type) {
     switch (type) {
         case HookUsb:
-            if (bleOn) {
-                bleOn = false;
-                bleHook.stopHook();
-            }
+            stopBle();
             usbOn = usbHook.startHook();
             return usbOn;
         case HookBle:
-            if (usbOn) {
-                usbOn = false;
-                usbHook.stopHook();
-            }
+            stopUsb();
             bleOn = bleHook.startHook();
             return bleOn;
         default:
@@ -116,44 +124,26 @@ bool KDeviceHook::startHookFromWatcher() {
     if (map.value(QStringLiteral("usb")).toInt() >= 1) {
         if (usbOn)
             return true;
-        if (bleOn) {
-            bleOn = false;
-            bleHook.stopHook();
-        }
+        stopBle();
         usbOn = usbHook.startHook();
         if (!usbOn)
             return false;
     } else if (map.value(QStringLiteral("ble")).toInt() >= 1) {
-        if (usbOn) {
-            usbOn = false;
-            usbHook.stopHook();
-        }
+        stopUsb();
         bleOn = bleHook.startHook();
         if (!bleOn)
             return false;
     } else {
-        if (bleOn) {
-            bleOn = false;
-            bleHook.stopHook();
-        }
-        if (usbOn) {
-            usbOn = false;
-            usbHook.stopHook();
-        }
+        stopBle();
+        stopUsb();
     }
     sendMasks();
     return true;
 }
 
 bool KDeviceHook::stop() {
-    if (bleOn) {
-        bleOn = false;
-        bleHook.stopHook();
-    }
-    if (usbOn) {
-        usbOn = false;
-        usbHook.stopHook();
-    }
+    stopBle();
+    stopUsb();
     return true;
 }
 

@@ -57,6 +57,9 @@ private slots:
 
 private:
     void sendMasks();
+    // Stop the hook if this facade considers it started.
+    void stopBle();
+    void stopUsb();
 
     KConfigCommon* config;
     KDeviceWatcher* m_watcher;

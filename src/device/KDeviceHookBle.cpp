@@ -2,23 +2,14 @@
 
 #include "device/KBLEMsgHook.h"
 #include "device/KDeviceWatcher.h"
+#include "device/KMonotonicClock.h"
 #include "device/KRawInput.h"
 #include "simulation/KDeviceKeyCode.h"
 #include "simulation/KMouseSimulator.h"
 
-#include <QElapsedTimer>
 #include <QMutexLocker>
 
 namespace {
-
-qint64 monotonicMs() {
-    static QElapsedTimer timer = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return timer.elapsed();
-}
 
 void replayThroughMouseSimulator(quint32 code) {
     KMouseSimulator::instance()->replayNativeAction(code);

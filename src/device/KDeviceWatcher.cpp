@@ -1,12 +1,12 @@
 #include "device/KDeviceWatcher.h"
 
+#include "device/KMonotonicClock.h"
 #include "device/KReceiverIds.h"
 #include "device/KUSBDevice.h"
 #include "platform/KDeviceMonitor.h"
 #include "platform/KPlatform.h"
 #include "platform/KRawInputBackend.h"
 
-#include <QElapsedTimer>
 #include <QSet>
 
 namespace KHID {
@@ -25,19 +25,6 @@ bool KHIDWatcher::registerNotification() {
 }
 
 }  // namespace KHID
-
-namespace {
-
-qint64 monotonicMs() {
-    static QElapsedTimer timer = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return timer.elapsed();
-}
-
-}  // namespace
 
 KDeviceWatcher* KDeviceWatcher::instance() {
     static KDeviceWatcher* watcher = new KDeviceWatcher;  // lives until process end

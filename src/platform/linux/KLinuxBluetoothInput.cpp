@@ -68,42 +68,32 @@ KLinuxLowLevelHookBackend::~KLinuxLowLevelHookBackend() {
     m_reader.stop();
 }
 
-bool KLinuxLowLevelHookBackend::installMouseHook(MouseProc proc) {
-    if (!m_reader.start())
+template <typename Proc>
+bool KLinuxLowLevelHookBackend::replaceProc(Proc* slot, Proc proc) {
+    if (proc && !m_reader.start())
         return false;  // nothing can be taken over without pass-through
     {
-        QMutexLocker lock(&m_procMutex);
-        m_mouseProc = std::move(proc);
+        QMutexLocker lock(&m_procMutex);  // waits for a procedure still running
+        *slot = std::move(proc);
     }
     updateGrabs();
     return true;
+}
+
+bool KLinuxLowLevelHookBackend::installMouseHook(MouseProc proc) {
+    return replaceProc(&m_mouseProc, std::move(proc));
 }
 
 void KLinuxLowLevelHookBackend::removeMouseHook() {
-    {
-        QMutexLocker lock(&m_procMutex);
-        m_mouseProc = MouseProc();
-    }
-    updateGrabs();
+    replaceProc(&m_mouseProc, MouseProc());
 }
 
 bool KLinuxLowLevelHookBackend::installKeyboardHook(KeyboardProc proc) {
-    if (!m_reader.start())
-        return false;
-    {
-        QMutexLocker lock(&m_procMutex);
-        m_keyboardProc = std::move(proc);
-    }
-    updateGrabs();
-    return true;
+    return replaceProc(&m_keyboardProc, std::move(proc));
 }
 
 void KLinuxLowLevelHookBackend::removeKeyboardHook() {
-    {
-        QMutexLocker lock(&m_procMutex);
-        m_keyboardProc = KeyboardProc();
-    }
-    updateGrabs();
+    replaceProc(&m_keyboardProc, KeyboardProc());
 }
 
 void KLinuxLowLevelHookBackend::setDevicePatterns(const QStringList& patterns) {

@@ -44,6 +44,9 @@ public:
     void setMasks(quint32 mouseMask, quint32 keyboardMask) override;
 
 private:
+    // Installs (or, with an empty one, removes) a procedure and takes the devices over again.
+    template <typename Proc>
+    bool replaceProc(Proc* slot, Proc proc);
     void updateGrabs();
     void filter(const KLinuxEventReader::Node& node, std::vector<input_event>& frame);
 

@@ -2,6 +2,7 @@
 
 #include "platform/KVirtualDeviceIdentity.h"
 #include "platform/linux/KLinuxUdev.h"
+#include "platform/linux/KUinputDevice.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -32,28 +33,16 @@ bool isPointerEvent(const input_event& event) {
 libevdev_uinput* createDevice(const char* what, quint16 product,
                               const std::function<void(libevdev*)>& describe, int* fdOut,
                               const QString& purpose) {
-    const int fd = ::open(kUinputNode, O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        KLinuxUdev::reportOpenFailure(kUinputNode, errno, purpose);
-        return nullptr;
-    }
-    libevdev* dev = libevdev_new();
-    const QByteArray name = KVirtualDeviceIdentity::deviceName(what).toLatin1();
-    libevdev_set_name(dev, name.constData());
-    libevdev_set_id_bustype(dev, KVirtualDeviceIdentity::BUS_TYPE);
-    libevdev_set_id_vendor(dev, KVirtualDeviceIdentity::VENDOR_ID);
-    libevdev_set_id_product(dev, product);
-    libevdev_set_id_version(dev, 1);
-    describe(dev);
     libevdev_uinput* created = nullptr;
-    const int rc = libevdev_uinput_create_from_device(dev, fd, &created);
-    libevdev_free(dev);
-    if (rc != 0) {
-        qWarning().noquote() << QStringLiteral("cannot create the %1 on %2 (%3), needed %4.")
-                                    .arg(QString::fromLatin1(what),
-                                         QString::fromLatin1(kUinputNode),
-                                         QString::fromLocal8Bit(strerror(-rc)), purpose);
-        ::close(fd);
+    QString error;
+    int openErrno = 0;
+    const int fd = createUinputDevice(QString::fromLatin1(kUinputNode), what, product, describe,
+                                      &created, &error, &openErrno);
+    if (fd < 0) {
+        if (openErrno != 0)
+            KLinuxUdev::reportOpenFailure(kUinputNode, openErrno, purpose);
+        else
+            qWarning().noquote() << error + QStringLiteral(", needed ") + purpose;
         return nullptr;
     }
     *fdOut = fd;

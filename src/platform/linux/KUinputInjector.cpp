@@ -3,6 +3,7 @@
 #include "platform/KVirtualDeviceIdentity.h"
 #include "platform/linux/KLinuxKeyMap.h"
 #include "platform/linux/KMouseSteps.h"
+#include "platform/linux/KUinputDevice.h"
 
 #include <QDebug>
 
@@ -17,34 +18,6 @@
 #include <functional>
 
 namespace {
-
-// Opens the node and creates one device described by describe(); fd -1 on failure.
-int createDevice(const QString& path, const char* what, quint16 product,
-                 const std::function<void(libevdev*)>& describe, libevdev_uinput** created,
-                 QString* error) {
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
-        return -1;
-    }
-    libevdev* dev = libevdev_new();
-    const QByteArray name = KVirtualDeviceIdentity::deviceName(what).toLatin1();
-    libevdev_set_name(dev, name.constData());
-    libevdev_set_id_bustype(dev, KVirtualDeviceIdentity::BUS_TYPE);
-    libevdev_set_id_vendor(dev, KVirtualDeviceIdentity::VENDOR_ID);
-    libevdev_set_id_product(dev, product);
-    libevdev_set_id_version(dev, 1);
-    describe(dev);
-    const int rc = libevdev_uinput_create_from_device(dev, fd, created);
-    libevdev_free(dev);
-    if (rc != 0) {
-        *error = QStringLiteral("%1: creating the virtual %2 failed: %3")
-                     .arg(path, QString::fromLatin1(what), QString::fromLocal8Bit(strerror(-rc)));
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 void describeKeyboard(libevdev* dev) {
     libevdev_enable_event_type(dev, EV_KEY);
@@ -84,16 +57,18 @@ unsigned buttonCode(KMouseStep::Button button) {
 std::unique_ptr<KUinputInjector> KUinputInjector::create(const QString& path, QString* error) {
     QString reason;
     Device keyboard;
-    keyboard.fd = createDevice(path, "keyboard", KVirtualDeviceIdentity::PRODUCT_INJECTOR_KEYBOARD,
-                               describeKeyboard, &keyboard.uinput, &reason);
+    keyboard.fd =
+        createUinputDevice(path, "keyboard", KVirtualDeviceIdentity::PRODUCT_INJECTOR_KEYBOARD,
+                           describeKeyboard, &keyboard.uinput, &reason);
     if (keyboard.fd < 0) {
         if (error)
             *error = reason;
         return nullptr;
     }
     Device pointer;
-    pointer.fd = createDevice(path, "pointer", KVirtualDeviceIdentity::PRODUCT_INJECTOR_POINTER,
-                              describePointer, &pointer.uinput, &reason);
+    pointer.fd =
+        createUinputDevice(path, "pointer", KVirtualDeviceIdentity::PRODUCT_INJECTOR_POINTER,
+                           describePointer, &pointer.uinput, &reason);
     if (pointer.fd < 0) {
         destroy(keyboard);
         if (error)

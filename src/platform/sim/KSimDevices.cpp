@@ -383,6 +383,19 @@ void KSimDevices::updateState() {
                            QJsonObject{{"mouse", qint64(mouse)}, {"keyboard", qint64(keyboard)}});
 }
 
+void KSimDevices::hookChanged(const QString& hook, bool installed) {
+    m_controller->log(QJsonObject{{"kind", "hook"}, {"hook", hook}, {"installed", installed}});
+    updateState();
+}
+
+void KSimDevices::masksChanged(const QString& hook, quint32 mouse, quint32 keyboard) {
+    m_controller->log(QJsonObject{{"kind", "mask"},
+                                  {"hook", hook},
+                                  {"mouse", qint64(mouse)},
+                                  {"keyboard", qint64(keyboard)}});
+    updateState();
+}
+
 void KSimDevices::logEvent(const char* kind, const QString& device, const QString& event,
                            int phase) {
     QJsonObject line{{"kind", kind}, {"device", device}, {"event", event}};
@@ -603,9 +616,7 @@ bool KSimHookDriver::clear() {
         if (!wasActive)
             return true;
     }
-    m_devices->controller()->log(
-        QJsonObject{{"kind", "hook"}, {"hook", "usb"}, {"installed", false}});
-    m_devices->updateState();
+    m_devices->hookChanged(QStringLiteral("usb"), false);
     return true;
 }
 
@@ -621,9 +632,7 @@ bool KSimHookDriver::setSemaphore(std::shared_ptr<KHookSemaphore> semaphore) {
             return false;
         m_semaphore = std::move(semaphore);
     }
-    m_devices->controller()->log(
-        QJsonObject{{"kind", "hook"}, {"hook", "usb"}, {"installed", true}});
-    m_devices->updateState();
+    m_devices->hookChanged(QStringLiteral("usb"), true);
     return true;
 }
 
@@ -636,33 +645,22 @@ bool KSimHookDriver::readKey(quint32* code) {
 }
 
 bool KSimHookDriver::setMouseMask(quint32 mask) {
-    {
-        QMutexLocker lock(&m_mutex);
-        if (!m_open)
-            return false;
-        m_mouseMask = mask;
-    }
-    logMasks();
-    return true;
+    return setMask(&m_mouseMask, mask);
 }
 
 bool KSimHookDriver::setKeyboardMask(quint32 mask) {
+    return setMask(&m_keyboardMask, mask);
+}
+
+bool KSimHookDriver::setMask(quint32* slot, quint32 mask) {
     {
         QMutexLocker lock(&m_mutex);
         if (!m_open)
             return false;
-        m_keyboardMask = mask;
+        *slot = mask;
     }
-    logMasks();
+    m_devices->masksChanged(QStringLiteral("usb"), mouseMask(), keyboardMask());
     return true;
-}
-
-void KSimHookDriver::logMasks() {
-    m_devices->controller()->log(QJsonObject{{"kind", "mask"},
-                                             {"hook", "usb"},
-                                             {"mouse", qint64(mouseMask())},
-                                             {"keyboard", qint64(keyboardMask())}});
-    m_devices->updateState();
 }
 
 bool KSimHookDriver::isActive() const {
@@ -710,38 +708,30 @@ bool KSimLowLevelHookBackend::installMouseHook(MouseProc proc) {
     const bool was = hasMouseHook();
     m_mouseProc = std::move(proc);
     if (!was)
-        m_devices->controller()->log(
-            QJsonObject{{"kind", "hook"}, {"hook", "ble-mouse"}, {"installed", true}});
-    m_devices->updateState();
+        m_devices->hookChanged(QStringLiteral("ble-mouse"), true);
     return true;
 }
 
 void KSimLowLevelHookBackend::removeMouseHook() {
-    if (!hasMouseHook())
-        return;
-    m_mouseProc = MouseProc();
-    m_devices->controller()->log(
-        QJsonObject{{"kind", "hook"}, {"hook", "ble-mouse"}, {"installed", false}});
-    m_devices->updateState();
+    if (hasMouseHook()) {
+        m_mouseProc = MouseProc();
+        m_devices->hookChanged(QStringLiteral("ble-mouse"), false);
+    }
 }
 
 bool KSimLowLevelHookBackend::installKeyboardHook(KeyboardProc proc) {
     const bool was = hasKeyboardHook();
     m_keyboardProc = std::move(proc);
     if (!was)
-        m_devices->controller()->log(
-            QJsonObject{{"kind", "hook"}, {"hook", "ble-keyboard"}, {"installed", true}});
-    m_devices->updateState();
+        m_devices->hookChanged(QStringLiteral("ble-keyboard"), true);
     return true;
 }
 
 void KSimLowLevelHookBackend::removeKeyboardHook() {
-    if (!hasKeyboardHook())
-        return;
-    m_keyboardProc = KeyboardProc();
-    m_devices->controller()->log(
-        QJsonObject{{"kind", "hook"}, {"hook", "ble-keyboard"}, {"installed", false}});
-    m_devices->updateState();
+    if (hasKeyboardHook()) {
+        m_keyboardProc = KeyboardProc();
+        m_devices->hookChanged(QStringLiteral("ble-keyboard"), false);
+    }
 }
 
 void KSimLowLevelHookBackend::setDevicePatterns(const QStringList& patterns) {
@@ -751,11 +741,7 @@ void KSimLowLevelHookBackend::setDevicePatterns(const QStringList& patterns) {
 void KSimLowLevelHookBackend::setMasks(quint32 mouseMask, quint32 keyboardMask) {
     m_mouseMask = mouseMask;
     m_keyboardMask = keyboardMask;
-    m_devices->controller()->log(QJsonObject{{"kind", "mask"},
-                                             {"hook", "ble"},
-                                             {"mouse", qint64(mouseMask)},
-                                             {"keyboard", qint64(keyboardMask)}});
-    m_devices->updateState();
+    m_devices->masksChanged(QStringLiteral("ble"), mouseMask, keyboardMask);
 }
 
 bool KSimLowLevelHookBackend::mouseEvent(const KMouseHookRecord& record) {

@@ -66,6 +66,10 @@ public:
 
     // Recomputes the "hooks" and "masks" state fields from the backends.
     void updateState();
+    // A hook was installed or removed: logged, and the state brought up to date.
+    void hookChanged(const QString& hook, bool installed);
+    // A hook was given new masks: logged, and the state brought up to date.
+    void masksChanged(const QString& hook, quint32 mouse, quint32 keyboard);
 
     // "press BUTTON [via receiver|ble|other]".
     KSimController::Reply press(const QStringList& args);
@@ -157,7 +161,7 @@ public:
     bool deliver(quint32 code, bool press);
 
 private:
-    void logMasks();
+    bool setMask(quint32* slot, quint32 mask);
 
     KSimDevices* m_devices;
     mutable QMutex m_mutex;

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+struct libevdev;
+struct libevdev_uinput;
+
+// Creates one uinput device carrying the program's virtual-device identity: opens the uinput
+// node at path, names the device "<prefix> <what>" with the given product id, lets describe()
+// enable its events, and creates it. Returns the node's descriptor (owned by the caller, to be
+// closed after libevdev_uinput_destroy) or -1 with the reason in *error; *openErrno, when given,
+// receives errno of a failed open and 0 otherwise.
+int createUinputDevice(const QString& path, const char* what, quint16 product,
+                       const std::function<void(libevdev*)>& describe, libevdev_uinput** created,
+                       QString* error, int* openErrno = nullptr);
