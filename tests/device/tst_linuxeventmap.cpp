@@ -7,6 +7,29 @@
 
 using namespace KLinuxEventMap;
 
+namespace {
+
+std::vector<input_event> toEvents(const QList<QList<int>>& frame) {
+    std::vector<input_event> events;
+    for (const QList<int>& e : frame) {
+        input_event event{};
+        event.type = quint16(e.at(0));
+        event.code = quint16(e.at(1));
+        event.value = e.at(2);
+        events.push_back(event);
+    }
+    return events;
+}
+
+QList<QList<int>> fromEvents(const std::vector<input_event>& events) {
+    QList<QList<int>> frame;
+    for (const input_event& e : events)
+        frame << QList<int>{e.type, e.code, e.value};
+    return frame;
+}
+
+}  // namespace
+
 // How the Linux backends read evdev events and name devices; no device is opened.
 class TestLinuxEventMap : public QObject {
     Q_OBJECT
@@ -56,6 +79,82 @@ private slots:
             QCOMPARE((QList<quint32>{event.code, event.maskBit, event.keyboard ? 1u : 0u,
                                      quint32(event.count)}),
                      expected);
+    }
+
+    // A frame through the receiver driver: what stays for the system and which codes queue.
+    void takeOverFrames_data() {
+        QTest::addColumn<QList<QList<int>>>("frame");  // type, code, value
+        QTest::addColumn<quint32>("mouseMask");
+        QTest::addColumn<quint32>("keyboardMask");
+        QTest::addColumn<QList<QList<int>>>("kept");
+        QTest::addColumn<QList<quint32>>("codes");
+        const QList<int> scan = {EV_MSC, MSC_SCAN, 0x90005};
+        const QList<int> extra = {EV_KEY, BTN_EXTRA, 1};
+        const QList<int> moveX = {EV_REL, REL_X, 3};
+        QTest::newRow("masked forward press, movement stays")
+            << QList<QList<int>>{scan, extra, moveX} << 0x10u << 0u
+            << QList<QList<int>>{scan, moveX} << QList<quint32>{0x10};
+        QTest::newRow("unmasked forward stays")
+            << QList<QList<int>>{scan, extra} << 0x8u << 0u << QList<QList<int>>{scan, extra}
+            << QList<quint32>{};
+        QTest::newRow("wheel notches with the high-resolution axis")
+            << QList<QList<int>>{{EV_REL, REL_WHEEL, 2}, {EV_REL, REL_WHEEL_HI_RES, 240}, moveX}
+            << 0x20u << 0u << QList<QList<int>>{moveX} << QList<quint32>{0x101, 0x101};
+        QTest::newRow("only the masked direction")
+            << QList<QList<int>>{{EV_REL, REL_WHEEL, -1}, {EV_REL, REL_WHEEL_HI_RES, -120}} << 0x20u
+            << 0u << QList<QList<int>>{{EV_REL, REL_WHEEL, -1}, {EV_REL, REL_WHEEL_HI_RES, -120}}
+            << QList<quint32>{};
+        QTest::newRow("consumer key in the keyboard mask")
+            << QList<QList<int>>{{EV_KEY, KEY_VOLUMEUP, 1}, {EV_KEY, KEY_A, 1}} << 0x20u << 0x20u
+            << QList<QList<int>>{{EV_KEY, KEY_A, 1}} << QList<quint32>{0x400000E9};
+        QTest::newRow("release of a masked key: withheld, no code")
+            << QList<QList<int>>{{EV_KEY, BTN_RIGHT, 0}} << 0x2u << 0u << QList<QList<int>>{}
+            << QList<quint32>{};
+    }
+    void takeOverFrames() {
+        QFETCH(QList<QList<int>>, frame);
+        QFETCH(quint32, mouseMask);
+        QFETCH(quint32, keyboardMask);
+        QFETCH(QList<QList<int>>, kept);
+        QFETCH(QList<quint32>, codes);
+        std::vector<input_event> events = toEvents(frame);
+        QCOMPARE(takeOver(events, mouseMask, keyboardMask), codes);
+        QCOMPARE(fromEvents(events), kept);
+    }
+
+    // A frame of a Bluetooth device through the hook procedures.
+    void hookFrames() {
+        QList<quint32> mouseMessages;
+        int keys = 0;
+        KLowLevelHookBackend::MouseProc mouse = [&](const KMouseHookRecord& r) {
+            mouseMessages << r.message;
+            return r.message == KHookValues::WmRButtonDown || r.message == KHookValues::WmRButtonUp;
+        };
+        KLowLevelHookBackend::KeyboardProc keyboard = [&](const KKeyboardHookRecord&) {
+            ++keys;
+            return true;
+        };
+        std::vector<input_event> events = toEvents({{EV_REL, REL_X, 1},
+                                                    {EV_KEY, BTN_RIGHT, 1},
+                                                    {EV_KEY, BTN_LEFT, 1},
+                                                    {EV_REL, REL_WHEEL, 1},
+                                                    {EV_KEY, KEY_MUTE, 1},
+                                                    {EV_KEY, KEY_A, 1}});
+        const QList<quint16> raw = hookFrame(events, mouse, keyboard);
+        namespace F = KRawMouseFlags;
+        QCOMPARE(raw, (QList<quint16>{F::RightDown, F::LeftDown, F::Wheel}));
+        QCOMPARE(mouseMessages,
+                 (QList<quint32>{KHookValues::WmRButtonDown, KHookValues::WmLButtonDown,
+                                 KHookValues::WmMouseWheel}));
+        QCOMPARE(keys, 1);
+        QCOMPARE(fromEvents(events), (QList<QList<int>>{{EV_REL, REL_X, 1},
+                                                        {EV_KEY, BTN_LEFT, 1},
+                                                        {EV_REL, REL_WHEEL, 1},
+                                                        {EV_KEY, KEY_A, 1}}));
+        // Without procedures nothing is swallowed, raw input still sees the buttons.
+        events = toEvents({{EV_KEY, BTN_RIGHT, 0}, {EV_KEY, KEY_MUTE, 0}});
+        QCOMPARE(hookFrame(events, {}, {}), QList<quint16>{F::RightUp});
+        QCOMPARE(events.size(), size_t(2));
     }
 
     void consumerKeys() {

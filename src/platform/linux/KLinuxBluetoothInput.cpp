@@ -143,20 +143,7 @@ void KLinuxLowLevelHookBackend::filter(const KLinuxEventReader::Node& node,
     QList<quint16> rawFlags;
     {
         QMutexLocker lock(&m_procMutex);
-        auto swallowed = [&](const input_event& event) {
-            KMouseHookRecord mouse;
-            if (KLinuxEventMap::mouseHookRecord(event.type, event.code, event.value, &mouse)) {
-                if (const quint16 flags =
-                        KLinuxEventMap::rawMouseFlags(event.type, event.code, event.value))
-                    rawFlags << flags;
-                return m_mouseProc && m_mouseProc(mouse);
-            }
-            KKeyboardHookRecord key;
-            if (KLinuxEventMap::keyboardHookRecord(event.type, event.code, event.value, &key))
-                return m_keyboardProc && m_keyboardProc(key);
-            return false;
-        };
-        frame.erase(std::remove_if(frame.begin(), frame.end(), swallowed), frame.end());
+        rawFlags = KLinuxEventMap::hookFrame(frame, m_mouseProc, m_keyboardProc);
     }
     // Raw input sees every button record, swallowed or not, after the hooks, in the main thread.
     if (!m_rawInput->isRegistered())

@@ -5,6 +5,8 @@
 
 #include <linux/input.h>
 
+#include <algorithm>
+
 namespace KLinuxEventMap {
 
 namespace {
@@ -79,6 +81,41 @@ bool driverEvent(quint16 type, quint16 code, qint32 value, DriverEvent* out) {
     if (out)
         *out = event;
     return true;
+}
+
+QList<quint32> takeOver(std::vector<input_event>& frame, quint32 mouseMask, quint32 keyboardMask) {
+    QList<quint32> codes;
+    auto taken = [&](const input_event& event) {
+        DriverEvent mapped;
+        if (!driverEvent(event.type, event.code, event.value, &mapped) ||
+            !(mapped.maskBit & (mapped.keyboard ? keyboardMask : mouseMask)))
+            return false;
+        for (int i = 0; i < mapped.count; ++i)
+            codes << mapped.code;
+        return true;
+    };
+    frame.erase(std::remove_if(frame.begin(), frame.end(), taken), frame.end());
+    return codes;
+}
+
+QList<quint16> hookFrame(std::vector<input_event>& frame,
+                         const KLowLevelHookBackend::MouseProc& mouseProc,
+                         const KLowLevelHookBackend::KeyboardProc& keyboardProc) {
+    QList<quint16> rawFlags;
+    auto swallowed = [&](const input_event& event) {
+        KMouseHookRecord mouse;
+        if (mouseHookRecord(event.type, event.code, event.value, &mouse)) {
+            if (const quint16 flags = rawMouseFlags(event.type, event.code, event.value))
+                rawFlags << flags;
+            return mouseProc && mouseProc(mouse);
+        }
+        KKeyboardHookRecord key;
+        if (keyboardHookRecord(event.type, event.code, event.value, &key))
+            return keyboardProc && keyboardProc(key);
+        return false;
+    };
+    frame.erase(std::remove_if(frame.begin(), frame.end(), swallowed), frame.end());
+    return rawFlags;
 }
 
 bool mouseHookRecord(quint16 type, quint16 code, qint32 value, KMouseHookRecord* out) {

@@ -3,7 +3,12 @@
 #include "platform/KLowLevelHookBackend.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
+
+#include <linux/input.h>
+
+#include <vector>
 
 // How evdev events become what the logic above reads: the receiver driver's device key codes,
 // low-level hook records and raw mouse flags, and how Linux devices are named and addressed in
@@ -24,6 +29,17 @@ struct DriverEvent {
 };
 // False when the event is not one the driver can take over.
 bool driverEvent(quint16 type, quint16 code, qint32 value, DriverEvent* out);
+
+// The receiver driver's work on one frame (the events before a SYN_REPORT): removes the events
+// of the keys the masks select and returns the device key codes to queue, in order.
+QList<quint32> takeOver(std::vector<input_event>& frame, quint32 mouseMask, quint32 keyboardMask);
+
+// The low-level hooks' work on one frame of a Bluetooth device: runs each button, wheel and
+// consumer-key event through the procedure for it (either may be empty), removes the events
+// swallowed, and returns the raw mouse flags of the frame's buttons and wheels, swallowed or not.
+QList<quint16> hookFrame(std::vector<input_event>& frame,
+                         const KLowLevelHookBackend::MouseProc& mouseProc,
+                         const KLowLevelHookBackend::KeyboardProc& keyboardProc);
 
 // The low-level hook record of an event of a grabbed Bluetooth device; false for events the
 // hooks are not asked about (movement, high-resolution wheel, other keys).

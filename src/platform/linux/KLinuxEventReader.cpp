@@ -285,7 +285,21 @@ void KLinuxEventReader::reconcile() {
             ::close(fd);
             continue;
         }
-        if (!wantsGrab || !wantsGrab(device)) {
+        bool take = wantsGrab && wantsGrab(device);
+        if (take &&
+            (libevdev_has_event_type(device, EV_ABS) || libevdev_has_event_type(device, EV_SW))) {
+            // Touch surfaces, tablets and switches cannot be re-emitted by the pass-through
+            // devices: such a node stays the system's.
+            if (!m_refused.contains(node.devnode))
+                qInfo().noquote() << QStringLiteral(
+                                         "[Info] %1 (%2) is not taken over: its "
+                                         "absolute axes or switches cannot be passed on")
+                                         .arg(QString::fromUtf8(node.devnode),
+                                              QString::fromUtf8(libevdev_get_name(device)));
+            m_refused.insert(node.devnode);
+            take = false;
+        }
+        if (!take) {
             libevdev_free(device);
             ::close(fd);
             continue;

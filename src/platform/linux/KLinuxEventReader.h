@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QString>
 
 #include <linux/input.h>
@@ -100,4 +101,5 @@ private:
     std::atomic_bool m_dirty{false};
 
     std::map<QByteArray, Open> m_open;  // reader thread only
+    QSet<QByteArray> m_refused;         // reader thread only: nodes that cannot be passed on
 };

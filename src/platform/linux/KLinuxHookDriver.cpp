@@ -155,19 +155,7 @@ void KLinuxHookDriver::updateGrabs() {
 }
 
 void KLinuxHookDriver::filter(std::vector<input_event>& frame) {
-    const quint32 mouse = m_mouseMask;
-    const quint32 keyboard = m_keyboardMask;
-    QList<quint32> codes;
-    auto taken = [&](const input_event& event) {
-        KLinuxEventMap::DriverEvent mapped;
-        if (!KLinuxEventMap::driverEvent(event.type, event.code, event.value, &mapped) ||
-            !(mapped.maskBit & (mapped.keyboard ? keyboard : mouse)))
-            return false;
-        for (int i = 0; i < mapped.count; ++i)
-            codes << mapped.code;
-        return true;
-    };
-    frame.erase(std::remove_if(frame.begin(), frame.end(), taken), frame.end());
+    const QList<quint32> codes = KLinuxEventMap::takeOver(frame, m_mouseMask, m_keyboardMask);
     if (codes.isEmpty())
         return;
     QMutexLocker lock(&m_queueMutex);
