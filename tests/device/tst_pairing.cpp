@@ -49,13 +49,14 @@ class TestPairing : public QObject {
     std::unique_ptr<KSimReceiverFirmware> firmwarePtr;
     KSimReceiverFirmware& firmware() { return *firmwarePtr; }
     QString logPath;
+    int runs = 0;
     // Pauses taken by the protocol, recorded instead of slept.
     QList<int> pauses;
     QMutex pausesMutex;
     std::atomic<int> pauseMs{0};
 
     void setUpSimulation(const QStringList& present) {
-        logPath = dir.filePath(QString("sim-%1.log").arg(QDateTime::currentMSecsSinceEpoch()));
+        logPath = dir.filePath(QString("sim-%1.log").arg(++runs));
         KSimController::Options options;
         options.devices = present;
         options.logPath = logPath;
