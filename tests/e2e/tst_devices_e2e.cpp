@@ -124,6 +124,15 @@ private slots:
         QThread::msleep(200);
         seen += p.newLog();
         QCOMPARE(seen, (QStringList{"system receiver right down", "system receiver right up"}));
+
+        // After sleep the hook is set up again and keeps taking the forward button over.
+        QCOMPARE(p.command("resume"), QString("ok"));
+        QCOMPARE(p.hooks(), QStringList{"usb"});
+        QCOMPARE(p.state().value("masks").toObject().value("mouse").toInt(), 0x10);
+        seen.clear();
+        QCOMPARE(p.command("press forward"), QString("ok"));
+        QVERIFY2(p.waitFor(&seen, "^key ", 4), qPrintable(seen.join('\n')));
+        QCOMPARE(seen.filter(QRegularExpression("^key ")), showDesktop());
     }
 
     void bluetoothMouseForwardAndAnotherMouse() {
