@@ -6,6 +6,15 @@
 #include "config/KConfigCommon.h"
 #include "device/KDeviceHook.h"
 #include "device/KDeviceWatcher.h"
+#include "net/KNetCommon.h"
+#include "net/KNetDownloadConfig.h"
+#include "net/KNetForgotNewPwd.h"
+#include "net/KNetForgotSendEmail.h"
+#include "net/KNetForgotVerifyCode.h"
+#include "net/KNetLogin.h"
+#include "net/KNetRegister.h"
+#include "net/KNetUpdatePwd.h"
+#include "net/KNetUploadConfig.h"
 #include "platform/KPlatform.h"
 #include "simulation/KDeviceSimulator.h"
 #include "simulation/KWinSimulator.h"
@@ -17,6 +26,7 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QTranslator>
+#include <QtQml>
 
 AppManager* AppManager::instance() {
     static AppManager* manager = new AppManager;  // lives until process end
@@ -45,6 +55,8 @@ AppManager::AppManager() : QObject(nullptr) {
             &KDeviceSimulator::onKeyDown);
     KDeviceHookUSB::setDriverFixRequest(
         [] { emit KMsgManager::instance()->sigWin7DriverFixDialog(); });
+
+    KNetCommon::instance()->checkOnline();
 }
 
 bool AppManager::init() {
@@ -87,14 +99,31 @@ bool AppManager::loadTranslation(QTranslator* translator, const QString& languag
     return false;
 }
 
+void AppManager::registerQmlTypes() {
+    const char* uri = "k.tools";
+    qmlRegisterType<KNetLogin>(uri, 1, 0, "KNetLogin");
+    qmlRegisterType<KNetRegister>(uri, 1, 0, "KNetRegister");
+    qmlRegisterType<KNetUpdatePwd>(uri, 1, 0, "KNetUpdatePwd");
+    qmlRegisterType<KNetForgotSendEmail>(uri, 1, 0, "KNetForgotSendEmail");
+    qmlRegisterType<KNetForgotVerifyCode>(uri, 1, 0, "KNetForgotVerifyCode");
+    qmlRegisterType<KNetForgotNewPwd>(uri, 1, 0, "KNetForgotNewPwd");
+    qmlRegisterType<KNetUploadConfig>(uri, 1, 0, "KNetUploadConfig");
+    qmlRegisterType<KNetDownloadConfig>(uri, 1, 0, "KNetDownloadConfig");
+}
+
 void AppManager::registerQml() {
     m_uiManager.init();
+    registerQmlTypes();
     QQmlContext* context = m_uiManager.engine()->rootContext();
     context->setContextProperty(QStringLiteral("KMsgManager"), m_msgManager);
     context->setContextProperty(QStringLiteral("KDeviceWatcher"), m_deviceWatcher);
+    context->setContextProperty(QStringLiteral("MCPairMutiThread"), &m_pairing);
+    context->setContextProperty(QStringLiteral("KUpdater"), &m_updater);
     context->setContextProperty(QStringLiteral("KConfigCommon"), m_configCommon);
     context->setContextProperty(QStringLiteral("KFuncCommon"), &m_funcCommon);
     context->setContextProperty(QStringLiteral("KDeviceHook"), m_deviceHook);
+    context->setContextProperty(QStringLiteral("KWinSimulator"), m_winSimulator);
+    context->setContextProperty(QStringLiteral("KMouseSensitivity"), &m_mouseSensitivity);
     m_uiManager.load();
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/UIManager.h"
+#include "device/MCPairMutiThread.h"
+#include "net/KUpdater.h"
 #include "simulation/KFuncCommon.h"
+#include "simulation/KMouseSensitivity.h"
 
 #include <QObject>
 
@@ -24,6 +27,11 @@ public:
     bool init();
     UIManager* uiManager() { return &m_uiManager; }
     KFuncCommon* funcCommon() { return &m_funcCommon; }
+    KUpdater* updater() { return &m_updater; }
+    MCPairMutiThread* pairing() { return &m_pairing; }
+    KMouseSensitivity* mouseSensitivity() { return &m_mouseSensitivity; }
+    // Registers the request types the interface creates, under "k.tools" 1.0.
+    static void registerQmlTypes();
 
     // Loads the translation file of the stored language into the translator and installs it.
     // Returns whether a file was loaded.
@@ -43,7 +51,10 @@ private:
 
     UIManager m_uiManager;
     QTranslator* m_translator = nullptr;
+    KUpdater m_updater;
+    MCPairMutiThread m_pairing;
     KFuncCommon m_funcCommon;
+    KMouseSensitivity m_mouseSensitivity;
     KPlatform* m_platform = nullptr;
     KDeviceWatcher* m_deviceWatcher = nullptr;
     KConfigCommon* m_configCommon = nullptr;
