@@ -10,6 +10,10 @@ public:
     using KNetBase::KNetBase;
 
     Q_INVOKABLE void getSoftwareVersion();
+    // True when version is a dotted version of decimal numbers ("1.2.10") newer than
+    // ownVersion. Components compare as numbers and missing ones count as 0, so "1.1" equals
+    // "1.1.0". An empty or malformed version is never newer.
+    Q_INVOKABLE bool isNewerVersion(const QString& version, const QString& ownVersion) const;
 
 signals:
     void sigReturnVersion(QString version, QString downloadUrl);

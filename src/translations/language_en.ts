@@ -169,6 +169,151 @@
     </message>
 </context>
 <context>
+    <name>KDialogDriverFix</name>
+    <message>
+        <source>Failed to open Driver</source>
+        <translation>Failed to open Driver</translation>
+    </message>
+    <message>
+        <source>Please download Security Update for Windows 7 for x64-based Systems (KB3033929), and reinstall driver program.</source>
+        <translation>Please download Security Update for Windows 7 for x64-based Systems (KB3033929), and reinstall driver program.</translation>
+    </message>
+    <message>
+        <source>clicking the following link downloads</source>
+        <translation>clicking the following link downloads</translation>
+    </message>
+    <message>
+        <source>Click to jump to the update download URL</source>
+        <translation>Click to jump to the update download URL</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogForgot</name>
+    <message>
+        <source>Forget password</source>
+        <translation>Forget password</translation>
+    </message>
+    <message>
+        <source>Verification</source>
+        <translation>Verification</translation>
+    </message>
+    <message>
+        <source>Reset password</source>
+        <translation>Reset password</translation>
+    </message>
+    <message>
+        <source>successfully</source>
+        <translation>successfully</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>failed</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogLanguageTips</name>
+    <message>
+        <source>语言已更换，请重启驱动</source>
+        <translation>Language change is successful, restart the driver to take effect</translation>
+    </message>
+    <message>
+        <source>重启驱动</source>
+        <translation>Restart the drive</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogLogin</name>
+    <message>
+        <source>Mailbox format error or Password must be 6 characters or more</source>
+        <translation>Mailbox format error or Password must be 6 characters or more</translation>
+    </message>
+    <message>
+        <source>LogIn</source>
+        <translation>LogIn</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>EMail</source>
+        <translation>EMail</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>Forget password</source>
+        <translation>Forget password</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogReDefault</name>
+    <message>
+        <source>Restore</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>Restoring the default will clear all settings, are you sure you want to restore the default?</source>
+        <translation>Restoring the default will clear all settings, are you sure you want to restore the default?</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogRegister</name>
+    <message>
+        <source>NiceName error</source>
+        <translation>NiceName error</translation>
+    </message>
+    <message>
+        <source>Mailbox format error</source>
+        <translation>Mailbox format error</translation>
+    </message>
+    <message>
+        <source>Must be 6 characters or more</source>
+        <translation>Must be 6 characters or more</translation>
+    </message>
+    <message>
+        <source>The two passwords input are inconsistent</source>
+        <translation>The two passwords input are inconsistent</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>Register</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>Login</translation>
+    </message>
+    <message>
+        <source>NiceName</source>
+        <translation>NiceName</translation>
+    </message>
+    <message>
+        <source>Email account</source>
+        <translation>Email account</translation>
+    </message>
+    <message>
+        <source>Login password</source>
+        <translation>Login password</translation>
+    </message>
+    <message>
+        <source>Repeating password</source>
+        <translation>Repeating password</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogUpdate</name>
+    <message>
+        <source>New version</source>
+        <translation>New version</translation>
+    </message>
+    <message>
+        <source>New version update</source>
+        <translation>New version update</translation>
+    </message>
+</context>
+<context>
     <name>KFuncCommon</name>
     <message>
         <source>Basic function</source>
@@ -592,6 +737,89 @@
     </message>
 </context>
 <context>
+    <name>KTipLine</name>
+    <message>
+        <source>Request failed, please check the network and try again</source>
+        <translation>Request failed, please check the network and try again</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>Tips</translation>
+    </message>
+</context>
+<context>
+    <name>KViewForgot1</name>
+    <message>
+        <source>Mailbox error</source>
+        <translation>Mailbox error</translation>
+    </message>
+    <message>
+        <source>Email account</source>
+        <translation>Email account</translation>
+    </message>
+    <message>
+        <source>In order to protect the account security, we will send a verification code to the mailbox.</source>
+        <translation>In order to protect the account security, we will send a verification code to the mailbox.</translation>
+    </message>
+</context>
+<context>
+    <name>KViewForgot2</name>
+    <message>
+        <source>s</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>Please enter the correct verification code</source>
+        <translation>Please enter the correct verification code</translation>
+    </message>
+    <message>
+        <source>Mailbox error</source>
+        <translation>Mailbox error</translation>
+    </message>
+    <message>
+        <source>Please enter the verification code</source>
+        <translation>Please enter the verification code</translation>
+    </message>
+</context>
+<context>
+    <name>KViewForgot3</name>
+    <message>
+        <source>Must be 6 characters or more</source>
+        <translation>Must be 6 characters or more</translation>
+    </message>
+    <message>
+        <source>The two passwords input are inconsistent</source>
+        <translation>The two passwords input are inconsistent</translation>
+    </message>
+    <message>
+        <source>New password</source>
+        <translation>New password</translation>
+    </message>
+    <message>
+        <source>Repeating password</source>
+        <translation>Repeating password</translation>
+    </message>
+</context>
+<context>
+    <name>KViewForgot5</name>
+    <message>
+        <source>1. The email address is not correct</source>
+        <translation>1. The email address is not correct</translation>
+    </message>
+    <message>
+        <source>2. Verification mail has not been sent out due to delay and other reasons</source>
+        <translation>2. Verification mail has not been sent out due to delay and other reasons</translation>
+    </message>
+    <message>
+        <source>3. The verification mail is judged by the receiving mailbox server as spam and automatically transferred it to the trash can.</source>
+        <translation>3. The verification mail is judged by the receiving mailbox server as spam and automatically transferred it to the trash can.</translation>
+    </message>
+    <message>
+        <source>If the verification mail is not found in any of the above ways, you can click on the re-send button on the verification interface to send again or re-register it if using another email address</source>
+        <translation>If the verification mail is not found in any of the above ways, you can click on the re-send button on the verification interface to send again or re-register it if using another email address</translation>
+    </message>
+</context>
+<context>
     <name>MCPairMutiThreadWork</name>
     <message>
         <source>Not detected equipment</source>
@@ -618,7 +846,84 @@
     </message>
 </context>
 <context>
-    <name>UIMain</name>
+    <name>PageMain</name>
+    <message>
+        <source>Successful to modify password</source>
+        <translation>Successful to modify password</translation>
+    </message>
+    <message>
+        <source>tips: </source>
+        <translation>tips: </translation>
+    </message>
+    <message>
+        <source>Succeeded to upload configuration</source>
+        <translation>Succeeded to upload configuration</translation>
+    </message>
+    <message>
+        <source>Failed to upload configuration</source>
+        <translation>Failed to upload configuration</translation>
+    </message>
+    <message>
+        <source>Succeeded to download configuration</source>
+        <translation>Succeeded to download configuration</translation>
+    </message>
+    <message>
+        <source>Failed to download configuration</source>
+        <translation>Failed to download configuration</translation>
+    </message>
+    <message>
+        <source>Recovered successfully</source>
+        <translation>Recovered successfully</translation>
+    </message>
+    <message>
+        <source> Welcome back</source>
+        <translation> Welcome back</translation>
+    </message>
+    <message>
+        <source>Successful register</source>
+        <translation>Successful register</translation>
+    </message>
+</context>
+<context>
+    <name>PageMainHead</name>
+    <message>
+        <source>Sign in</source>
+        <translation>Sign in</translation>
+    </message>
+    <message>
+        <source>Synchronization</source>
+        <translation>Synchronization</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>2.4MatchCode</source>
+        <translation>2.4MatchCode</translation>
+    </message>
+    <message>
+        <source>Configuration</source>
+        <translation>Configuration</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>Restore</translation>
+    </message>
+</context>
+<context>
+    <name>PageUnpair</name>
+    <message>
+        <source>Not detected equipment</source>
+        <translation>Not detected equipment</translation>
+    </message>
+    <message>
+        <source>Make sure that the equipment connection is open</source>
+        <translation>Make sure that the equipment connection is open</translation>
+    </message>
+</context>
+<context>
+    <name>UIMainWindow</name>
     <message>
         <source>Pointora</source>
         <translation>Pointora</translation>

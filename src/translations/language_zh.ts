@@ -169,6 +169,151 @@
     </message>
 </context>
 <context>
+    <name>KDialogDriverFix</name>
+    <message>
+        <source>Failed to open Driver</source>
+        <translation>打开驱动失败</translation>
+    </message>
+    <message>
+        <source>Please download Security Update for Windows 7 for x64-based Systems (KB3033929), and reinstall driver program.</source>
+        <translation>驱动连接失败，请安装针对基于 x64 的系统的 Windows 7 安全更新程序 (KB3033929)的重要更新，并且重新安装驱动程序.</translation>
+    </message>
+    <message>
+        <source>clicking the following link downloads</source>
+        <translation>点击以下链接下载</translation>
+    </message>
+    <message>
+        <source>Click to jump to the update download URL</source>
+        <translation>点击跳转到更新下载网址</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogForgot</name>
+    <message>
+        <source>Forget password</source>
+        <translation>忘记密码</translation>
+    </message>
+    <message>
+        <source>Verification</source>
+        <translation>验证</translation>
+    </message>
+    <message>
+        <source>Reset password</source>
+        <translation>重设密码</translation>
+    </message>
+    <message>
+        <source>successfully</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>失败</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogLanguageTips</name>
+    <message>
+        <source>语言已更换，请重启驱动</source>
+        <translation>语言已更换，请重启驱动</translation>
+    </message>
+    <message>
+        <source>重启驱动</source>
+        <translation>重启驱动</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogLogin</name>
+    <message>
+        <source>Mailbox format error or Password must be 6 characters or more</source>
+        <translation>请输入正确邮箱和密码</translation>
+    </message>
+    <message>
+        <source>LogIn</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>注册</translation>
+    </message>
+    <message>
+        <source>EMail</source>
+        <translation>邮箱</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>登录密码</translation>
+    </message>
+    <message>
+        <source>Forget password</source>
+        <translation>忘记密码</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogReDefault</name>
+    <message>
+        <source>Restore</source>
+        <translation>恢复默认</translation>
+    </message>
+    <message>
+        <source>Restoring the default will clear all settings, are you sure you want to restore the default?</source>
+        <translation>恢复默认将清空所有设置，您确定要恢复默认吗？</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogRegister</name>
+    <message>
+        <source>NiceName error</source>
+        <translation>请正确输入昵称</translation>
+    </message>
+    <message>
+        <source>Mailbox format error</source>
+        <translation>请正确输入邮箱</translation>
+    </message>
+    <message>
+        <source>Must be 6 characters or more</source>
+        <translation>密码长度需要大于6位</translation>
+    </message>
+    <message>
+        <source>The two passwords input are inconsistent</source>
+        <translation>两次密码输入不一致</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>注册</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <source>NiceName</source>
+        <translation>昵称</translation>
+    </message>
+    <message>
+        <source>Email account</source>
+        <translation>邮箱</translation>
+    </message>
+    <message>
+        <source>Login password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <source>Repeating password</source>
+        <translation>再次输入密码</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogUpdate</name>
+    <message>
+        <source>New version</source>
+        <translation>更新驱动</translation>
+    </message>
+    <message>
+        <source>New version update</source>
+        <translation>发现新版本，点击下载安装</translation>
+    </message>
+</context>
+<context>
     <name>KFuncCommon</name>
     <message>
         <source>Basic function</source>
@@ -592,6 +737,89 @@
     </message>
 </context>
 <context>
+    <name>KTipLine</name>
+    <message>
+        <source>Request failed, please check the network and try again</source>
+        <translation>请求失败，请检查网络后重试</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>提示信息</translation>
+    </message>
+</context>
+<context>
+    <name>KViewForgot1</name>
+    <message>
+        <source>Mailbox error</source>
+        <translation>请输入正确的邮箱</translation>
+    </message>
+    <message>
+        <source>Email account</source>
+        <translation>请输入您的注册邮箱</translation>
+    </message>
+    <message>
+        <source>In order to protect the account security, we will send a verification code to the mailbox.</source>
+        <translation>为了保护账户安全 我们将发送一条验证码至您的邮箱.</translation>
+    </message>
+</context>
+<context>
+    <name>KViewForgot2</name>
+    <message>
+        <source>s</source>
+        <translation>秒</translation>
+    </message>
+    <message>
+        <source>Please enter the correct verification code</source>
+        <translation>请输入正确的验证码</translation>
+    </message>
+    <message>
+        <source>Mailbox error</source>
+        <translation>邮箱错误，请关闭窗口后重试</translation>
+    </message>
+    <message>
+        <source>Please enter the verification code</source>
+        <translation>请输入验证码</translation>
+    </message>
+</context>
+<context>
+    <name>KViewForgot3</name>
+    <message>
+        <source>Must be 6 characters or more</source>
+        <translation>密码长度至少为6位</translation>
+    </message>
+    <message>
+        <source>The two passwords input are inconsistent</source>
+        <translation>两次密码输入不一致</translation>
+    </message>
+    <message>
+        <source>New password</source>
+        <translation>新密码</translation>
+    </message>
+    <message>
+        <source>Repeating password</source>
+        <translation>再次输入新密码</translation>
+    </message>
+</context>
+<context>
+    <name>KViewForgot5</name>
+    <message>
+        <source>1. The email address is not correct</source>
+        <translation>1. 邮箱地址不正确</translation>
+    </message>
+    <message>
+        <source>2. Verification mail has not been sent out due to delay and other reasons</source>
+        <translation>2. 验证邮箱因为延迟等原因还没有发出</translation>
+    </message>
+    <message>
+        <source>3. The verification mail is judged by the receiving mailbox server as spam and automatically transferred it to the trash can.</source>
+        <translation>3. 邮箱验证被接收的邮箱服务器判断为垃圾邮件，自动转入垃圾邮箱中.</translation>
+    </message>
+    <message>
+        <source>If the verification mail is not found in any of the above ways, you can click on the re-send button on the verification interface to send again or re-register it if using another email address</source>
+        <translation>以上方法还为解决您的问题，请在验证界面点击重新发送或重新注册</translation>
+    </message>
+</context>
+<context>
     <name>MCPairMutiThreadWork</name>
     <message>
         <source>Not detected equipment</source>
@@ -618,10 +846,87 @@
     </message>
 </context>
 <context>
-    <name>UIMain</name>
+    <name>PageMain</name>
+    <message>
+        <source>Successful to modify password</source>
+        <translation>修改密码成功</translation>
+    </message>
+    <message>
+        <source>tips: </source>
+        <translation>提示：</translation>
+    </message>
+    <message>
+        <source>Succeeded to upload configuration</source>
+        <translation>上传成功</translation>
+    </message>
+    <message>
+        <source>Failed to upload configuration</source>
+        <translation>上传失败</translation>
+    </message>
+    <message>
+        <source>Succeeded to download configuration</source>
+        <translation>下载成功</translation>
+    </message>
+    <message>
+        <source>Failed to download configuration</source>
+        <translation>下载失败</translation>
+    </message>
+    <message>
+        <source>Recovered successfully</source>
+        <translation>恢复成功</translation>
+    </message>
+    <message>
+        <source> Welcome back</source>
+        <translation> 登录成功</translation>
+    </message>
+    <message>
+        <source>Successful register</source>
+        <translation>注册成功</translation>
+    </message>
+</context>
+<context>
+    <name>PageMainHead</name>
+    <message>
+        <source>Sign in</source>
+        <translation>未登录</translation>
+    </message>
+    <message>
+        <source>Synchronization</source>
+        <translation>同步</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>2.4MatchCode</source>
+        <translation>2.4G对码</translation>
+    </message>
+    <message>
+        <source>Configuration</source>
+        <translation>功能配置</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>恢复默认</translation>
+    </message>
+</context>
+<context>
+    <name>PageUnpair</name>
+    <message>
+        <source>Not detected equipment</source>
+        <translation>未找到设备</translation>
+    </message>
+    <message>
+        <source>Make sure that the equipment connection is open</source>
+        <translation>请确认设备已连接</translation>
+    </message>
+</context>
+<context>
+    <name>UIMainWindow</name>
     <message>
         <source>Pointora</source>
-        <translation>Pointora</translation>
+        <translation>TolvaDriver</translation>
     </message>
 </context>
 <context>

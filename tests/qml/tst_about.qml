@@ -2,8 +2,8 @@ import QtQuick 2.15
 import QtTest 1.2
 import "qrc:/Context"
 
-// The about screen: own version, and the offer of any other version the update check reports
-// (the real update check against the scripted service).
+// The about screen: own version, and the offer of a newer version the update check reports (the
+// real update check against the scripted service).
 Item {
     id: root
 
@@ -43,8 +43,9 @@ Item {
             return [
                 { tag: "same version", version: "1.0.2", offered: false },
                 { tag: "newer version", version: "1.1.0", offered: true },
-                { tag: "older version", version: "0.9", offered: true },
-                { tag: "empty version", version: "", offered: true }
+                { tag: "older version", version: "0.9", offered: false },
+                { tag: "empty version", version: "", offered: false },
+                { tag: "not a version", version: "latest", offered: false }
             ]
         }
 

@@ -1,39 +1,28 @@
 import QtQuick 2.15
-import QtQuick.Window 2.15
 
-// Root document: the main window, shown at start and on request from the back end.
-Window {
-    id: mainWindow
+// Root document: the main window, shown or hidden when the tray or a second start asks, and
+// following the devices as they come and go.
+UIMainWindow {
+    id: mMainWindow
     objectName: "mainWindow"
-    width: 960
-    height: 640
-    visible: true
-    color: "#f7f8fb"
-    title: qsTr("Pointora")
 
     Connections {
         target: UIManager
         function onSigSetWindowStatus(status) {
-            if (status) {
-                mainWindow.show()
-                mainWindow.raise()
-                mainWindow.requestActivate()
-            } else {
-                mainWindow.hide()
-            }
+            if (status)
+                mMainWindow.showWindow()
+            else
+                mMainWindow.hideWindow()
         }
     }
 
-    Rectangle {
-        id: topBar
-        anchors { left: parent.left; right: parent.right; top: parent.top }
-        height: 56
-        color: "#23262d"
-        Text {
-            anchors { left: parent.left; leftMargin: 24; verticalCenter: parent.verticalCenter }
-            text: "Pointora " + KConfigCommon.getAppVersion()
-            color: "#ffffff"
-            font.pixelSize: 18
+    Connections {
+        target: KDeviceWatcher
+        function onSigDeviceChange() {
+            console.log("设备发生变化")
+            // Until the welcome picture has finished, the page is chosen after it.
+            if (mMainWindow.mWelcomeFinished)
+                mMainWindow.updatePageFromDevStatus()
         }
     }
 }

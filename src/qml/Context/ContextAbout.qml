@@ -20,11 +20,11 @@ Rectangle {
 
     Component.onCompleted: mSoftNameVersionStr = KConfigCommon.getAppVersion()
 
-    // Any version other than the own one is offered (plain string comparison).
+    // Only a version newer than the own one is offered (as on the main page).
     Connections {
         target: KUpdater
         function onSigReturnVersion(version, downloadUrl) {
-            if (version === KConfigCommon.getAppVersion())
+            if (!KUpdater.isNewerVersion(version, KConfigCommon.getAppVersion()))
                 return
             mSoftwareVersionNew.mText = version + qsTr(" New Version")
             mContext.mDownloadUrl = downloadUrl

@@ -6,7 +6,7 @@ Rectangle {
     id: mSyncBtn
 
     property string mBtnText: ""
-    property int mTipWidget: KConfigCommon.getLanguage() === "en" ? KLocator.getScaleLength(310)
+    property int mTipWidget: KConfigCommon.getLanguage() === "en" ? KLocator.getScaleLength(340)
                                                                   : KLocator.getScaleLength(170)
     property int mTipHeight: KLocator.getScaleLength(96)
     property alias mBtn: mBtn

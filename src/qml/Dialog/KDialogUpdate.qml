@@ -1,0 +1,30 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import "qrc:/Widget"
+
+// The offer of a newer version: a link to its download.
+KDialogFrame {
+    id: mDialog
+
+    // Set to the update check's download address before the dialog opens.
+    property string mDownloadLink: "https://tolva.example/"
+
+    objectName: "dialogUpdate"
+    mTitleStr: qsTr("New version")
+
+    Item {
+        width: mDialog.mBodyWidth
+        height: KLocator.getScaleLength(60)
+
+        KTxtBtn {
+            objectName: "downloadLink"
+            anchors.centerIn: parent
+            fontSize: 11
+            mText: qsTr("New version update")
+            mColor: "#4c84ff"
+            mColorHovered: "#8899ff"
+            mUnderLine: true
+            onClicked: Qt.openUrlExternally(mDialog.mDownloadLink)
+        }
+    }
+}

@@ -1,0 +1,304 @@
+import QtQuick 2.15
+import k.tools 1.0
+import "qrc:/Widget"
+import "qrc:/Context"
+import "qrc:/Dialog"
+
+// The main page: the header bar, the screen chosen in it, a tip line for results, the dialogs and
+// the cloud synchronisation of the assignments.
+Rectangle {
+    id: mPage
+
+    property string mMainStr: "ContextMain"
+    property string mProfileStr: "ContextProfile"
+    property string mAboutStr: "ContextAbout"
+    property string mPairStr: "ContextPair"
+    property var mContexts: ({})
+    property string mCurrentContext: ""
+    property alias mTop2: mTop2
+    property alias mTipWidget: mTipWidget
+    property alias mTipText: mTipText
+    property alias mTipTimer: mTipTimer
+    property alias mMain: mMain
+    property alias mPair: mPair
+    property alias mProfile: mProfile
+    property alias mAbout: mAbout
+    property alias mDialogUpgrade: mDialogUpgrade
+    property alias mDialogDriverFix: mDialogDriverFix
+    property alias mDialogReDefault: mDialogReDefault
+    property alias mDialogLogin: mDialogLogin
+    property alias mDialogRegister: mDialogRegister
+    property alias mDialogForgot: mDialogForgot
+    property alias mUploadConfig: mUploadConfig
+    property alias mDownloadConfig: mDownloadConfig
+
+    signal sigHide()
+    signal sigClose()
+
+    // Re-reads the back end and shows the function-assignment screen.
+    function refreshView() {
+        mTop2.refreshView()
+        showContext(mMainStr)
+    }
+
+    function showContext(contextName) {
+        mTimer.mContextName = contextName
+        mTimer.restart()
+    }
+
+    function showTip(text) {
+        mTipText.text = text
+        mTipWidget.visible = true
+        mTipTimer.restart()
+    }
+
+    function openDialog(dialog) {
+        if (dialog.refreshView)
+            dialog.refreshView()
+        dialog.open()
+    }
+
+    function handleLoginClicked() {
+        if (!KConfigCommon.isLogin())
+            openDialog(mDialogLogin)
+        else
+            showContext(mProfileStr)
+    }
+
+    function handleSyncClicked(isUp) {
+        console.log("onSigSyncClicked isUp", isUp)
+        if (!KConfigCommon.isLogin()) {
+            openDialog(mDialogLogin)
+            return
+        }
+        if (isUp)
+            mUploadConfig.uploadCurrentConfig()
+        else
+            mDownloadConfig.downloadConfig()
+    }
+
+    color: "#f7f8fb"
+
+    Component.onCompleted: {
+        mContexts[mMainStr] = mMain
+        mContexts[mProfileStr] = mProfile
+        mContexts[mAboutStr] = mAbout
+        mContexts[mPairStr] = mPair
+    }
+
+    // The switch runs outside the handler that asked for it.
+    Timer {
+        id: mTimer
+
+        property string mContextName: ""
+
+        interval: 5
+        onTriggered: {
+            var context = mPage.mContexts[mContextName]
+            if (!context) {
+                console.log("error: not found context " + mContextName)
+                return
+            }
+            for (var name in mPage.mContexts)
+                mPage.mContexts[name].visible = name === mContextName
+            mPage.mCurrentContext = mContextName
+            console.log("切换内容: " + mContextName)
+            if (context.refreshView)
+                context.refreshView()
+        }
+    }
+
+    KWindowBar {
+        id: mTopWidget
+        objectName: "topBar"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: parent.top
+        z: 1
+        onSigHide: mPage.sigHide()
+        onSigClose: mPage.sigClose()
+
+        PageMainHead {
+            id: mTop2
+            objectName: "pageMainHead"
+            anchors.left: parent.left
+            anchors.right: mTopWidget.mButtons.left
+            anchors.rightMargin: KLocator.getScaleLength(12)
+            anchors.top: parent.top
+            anchors.bottom: parent.bottom
+            mCurrentContext: mPage.mCurrentContext
+            onSigLoginClicked: mPage.handleLoginClicked()
+            onSigSyncClicked: mPage.handleSyncClicked(isUp)
+            onSigAboutClicked: mPage.showContext(mPage.mAboutStr)
+            onSigPairWClicked: mPage.showContext(mPage.mPairStr)
+            onSigFunctionClicked: mPage.showContext(mPage.mMainStr)
+            onSigDefaultClicked: mPage.openDialog(mDialogReDefault)
+        }
+    }
+
+    Item {
+        id: mContext
+        objectName: "contextArea"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: mTopWidget.bottom
+        anchors.bottom: parent.bottom
+
+        ContextPair {
+            id: mPair
+            anchors.fill: parent
+            visible: false
+        }
+        ContextAbout {
+            id: mAbout
+            anchors.fill: parent
+            visible: false
+            onSigBack: mPage.showContext(mPage.mMainStr)
+        }
+        ContextProfile {
+            id: mProfile
+            anchors.fill: parent
+            visible: false
+            onSigLogout: {
+                mTop2.refreshView()
+                mPage.showContext(mPage.mMainStr)
+            }
+            onSigUpdatePasswordSuccess: mPage.showTip(qsTr("Successful to modify password"))
+        }
+        ContextMain {
+            id: mMain
+            anchors.fill: parent
+            visible: false
+        }
+    }
+
+    // Results of the header's actions, shown for two seconds above the bottom of the window.
+    Rectangle {
+        id: mTipWidget
+        objectName: "tipWidget"
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: KLocator.getScaleLength(84)
+        z: 2
+        visible: false
+        width: mTipRow.width + KLocator.getScaleLength(48)
+        height: KLocator.getScaleLength(42)
+        radius: height / 2
+        color: "#23262d"
+        opacity: 0.94
+
+        Row {
+            id: mTipRow
+            anchors.centerIn: parent
+            Text {
+                text: qsTr("tips: ")
+                font.family: Qt.application.font.family
+                font.pointSize: 10
+                color: "#959daf"
+            }
+            Text {
+                id: mTipText
+                objectName: "tipText"
+                font.family: Qt.application.font.family
+                font.pointSize: 10
+                color: "#4c84ff"
+            }
+        }
+    }
+
+    Timer {
+        id: mTipTimer
+        interval: 2 * 1000
+        onTriggered: mTipWidget.visible = false
+    }
+
+    KNetUploadConfig {
+        id: mUploadConfig
+        onSigRequestFinished: {
+            if (code === 0)
+                mPage.showTip(qsTr("Succeeded to upload configuration"))
+            else
+                mPage.showTip(qsTr("Failed to upload configuration"))
+        }
+    }
+
+    KNetDownloadConfig {
+        id: mDownloadConfig
+        onSigRequestFinished: {
+            if (code === 0) {
+                mPage.refreshView()
+                mPage.showTip(qsTr("Succeeded to download configuration"))
+            } else {
+                mPage.showTip(qsTr("Failed to download configuration"))
+            }
+        }
+    }
+
+    // A newer version than the own one is offered; anything else (older, equal, empty or
+    // malformed) is not.
+    Connections {
+        target: KUpdater
+        function onSigReturnVersion(version, downloadUrl) {
+            if (!KUpdater.isNewerVersion(version, KConfigCommon.getAppVersion()))
+                return
+            if (downloadUrl !== "")
+                mDialogUpgrade.mDownloadLink = downloadUrl
+            mDialogUpgrade.open()
+        }
+    }
+
+    Connections {
+        target: KMsgManager
+        function onSigWin7DriverFixDialog() {
+            mDialogDriverFix.open()
+        }
+    }
+
+    KDialogUpdate {
+        id: mDialogUpgrade
+    }
+    KDialogDriverFix {
+        id: mDialogDriverFix
+    }
+    KDialogReDefault {
+        id: mDialogReDefault
+        onSigReDefault: {
+            KConfigCommon.resetFunctionConfig()
+            mPage.refreshView()
+            mPage.showTip(qsTr("Recovered successfully"))
+        }
+    }
+    KDialogLogin {
+        id: mDialogLogin
+        onSigRegisterBtnClicked: {
+            close()
+            mPage.openDialog(mDialogRegister)
+        }
+        onSigForgotBtnClicked: {
+            close()
+            mPage.openDialog(mDialogForgot)
+        }
+        onSigLoginSuccessful: {
+            mTop2.refreshView()
+            mPage.showTip(KConfigCommon.getNickName() + qsTr(" Welcome back"))
+        }
+    }
+    KDialogRegister {
+        id: mDialogRegister
+        onSigLoginBtnClicked: {
+            close()
+            mPage.openDialog(mDialogLogin)
+        }
+        onSigRegisterSuccessful: {
+            mTop2.refreshView()
+            mPage.showTip(qsTr("Successful register"))
+        }
+    }
+    KDialogForgot {
+        id: mDialogForgot
+        onSigResetPwdSuccess: {
+            mTop2.refreshView()
+            mPage.showTip(qsTr("Successful to modify password"))
+        }
+    }
+}

@@ -1,0 +1,139 @@
+import QtQuick 2.15
+import "qrc:/Widget"
+
+// The header of the main page: the account, synchronisation and about on the left; pairing,
+// function configuration and restoring the defaults on the right.
+Item {
+    id: mContent
+
+    property string mNickNameStr: qsTr("Sign in")
+    property string mSyncStr: qsTr("Synchronization")
+    property string mAboutStr: qsTr("About")
+    property bool mIsLogin: false
+    // The screen shown below, whose button is marked.
+    property string mCurrentContext: ""
+    property alias mHeadImg: mHeadImg
+    property alias mNickName: mNickName
+    property alias mSycnBtn: mSycnBtn
+    property alias mAboutBtn: mAboutBtn
+    property alias mPairBtn: mPairBtn
+    property alias mFunctionBtn: mFunctionBtn
+    property alias mDefaultBtn: mDefaultBtn
+
+    signal sigLoginClicked()
+    signal sigAboutClicked()
+    signal sigSyncClicked(bool isUp)
+    signal sigDefaultClicked()
+    signal sigFunctionClicked()
+    signal sigPairWClicked()
+
+    function refreshView() {
+        mIsLogin = KConfigCommon.isLogin()
+        mNickNameStr = mIsLogin ? KConfigCommon.getNickName() : qsTr("Sign in")
+        mHeadImg.setStatus(mIsLogin)
+        var map = KDeviceWatcher.getDeviceConnect()
+        mPairBtn.enabled = Number(map["usb"] || 0) !== 0
+    }
+
+    Row {
+        id: mLeft
+        anchors.left: parent.left
+        anchors.leftMargin: KLocator.getScaleLength(20)
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: KLocator.getScaleLength(10)
+
+        KImgSwitch {
+            id: mHeadImg
+            objectName: "headImage"
+            anchors.verticalCenter: parent.verticalCenter
+            width: KLocator.getScaleLength(32)
+            height: KLocator.getScaleLength(32)
+            mIconPath: "qrc:/headImg_login.png"
+            mIconPathSelected: "qrc:/headImg_login_pre.png"
+            onSigOnClicked: {
+                setStatus(mContent.mIsLogin)
+                mContent.sigLoginClicked()
+            }
+        }
+        KTxtBtn {
+            id: mNickName
+            objectName: "nickName"
+            anchors.verticalCenter: parent.verticalCenter
+            mText: mContent.mNickNameStr
+            mColor: "#ffffff"
+            mColorHovered: "#4c84ff"
+            onClicked: mContent.sigLoginClicked()
+        }
+        Rectangle {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 1
+            height: KLocator.getScaleLength(16)
+            color: "#4d525d"
+        }
+        KSyncBtn {
+            id: mSycnBtn
+            objectName: "syncButton"
+            anchors.verticalCenter: parent.verticalCenter
+            mBtnText: mContent.mSyncStr
+            onSigSyncClicked: mContent.sigSyncClicked(isUp)
+        }
+        Rectangle {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 1
+            height: KLocator.getScaleLength(16)
+            color: "#4d525d"
+        }
+        KImgTxtBtn {
+            id: mAboutBtn
+            objectName: "aboutButton"
+            readonly property bool mCurrent: mContent.mCurrentContext === "ContextAbout"
+            anchors.verticalCenter: parent.verticalCenter
+            mIconPath: mCurrent ? "qrc:/about_pre.png" : "qrc:/about.png"
+            mIconPathHovered: "qrc:/about_pre.png"
+            mText: mContent.mAboutStr
+            mColor: mCurrent ? "#4c84ff" : "#959daf"
+            onClicked: mContent.sigAboutClicked()
+        }
+    }
+
+    Row {
+        id: mRight
+        anchors.right: parent.right
+        anchors.rightMargin: KLocator.getScaleLength(16)
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: KLocator.getScaleLength(22)
+
+        KImgTxtBtn {
+            id: mPairBtn
+            objectName: "pairButton"
+            readonly property bool mCurrent: mContent.mCurrentContext === "ContextPair"
+            anchors.verticalCenter: parent.verticalCenter
+            mIconPath: mCurrent ? "qrc:/pair_pre.png" : "qrc:/pair.png"
+            mIconPathHovered: "qrc:/pair_pre.png"
+            mText: qsTr("2.4MatchCode")
+            mColor: mCurrent ? "#4c84ff" : "#959daf"
+            opacity: enabled ? 1 : 0.35
+            onClicked: mContent.sigPairWClicked()
+        }
+        KImgTxtBtn {
+            id: mFunctionBtn
+            objectName: "functionButton"
+            readonly property bool mCurrent: mContent.mCurrentContext === "ContextMain"
+            anchors.verticalCenter: parent.verticalCenter
+            mIconPath: mCurrent ? "qrc:/device_pre.png" : "qrc:/device.png"
+            mIconPathHovered: "qrc:/device_pre.png"
+            mText: qsTr("Configuration")
+            mColor: mCurrent ? "#4c84ff" : "#959daf"
+            onClicked: mContent.sigFunctionClicked()
+        }
+        KImgTxtBtn {
+            id: mDefaultBtn
+            objectName: "defaultButton"
+            anchors.verticalCenter: parent.verticalCenter
+            mIconPath: "qrc:/default.png"
+            mIconPathHovered: "qrc:/default_pre.png"
+            mText: qsTr("Restore")
+            onClicked: mContent.sigDefaultClicked()
+        }
+    }
+}

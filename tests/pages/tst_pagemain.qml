@@ -1,0 +1,280 @@
+import QtQuick 2.15
+import QtTest 1.2
+import "qrc:/Page"
+
+// The main page with its header, tip line and dialogs, against the running service: login from
+// the header, synchronisation, restoring the defaults, the update offer and the screen switching.
+Item {
+    id: root
+
+    width: 960
+    height: 640
+
+    Component {
+        id: pageComponent
+        PageMain {
+            anchors.fill: parent
+        }
+    }
+
+    SignalSpy {
+        id: versionSpy
+        target: KUpdater
+        signalName: "sigReturnVersion"
+    }
+
+    TestCase {
+        name: "PageMain"
+        when: windowShown
+
+        property var page: null
+
+        function typeText(field, text) {
+            field.forceActiveFocus()
+            for (var i = 0; i < text.length; ++i)
+                keyClick(text[i])
+        }
+
+        function head(name) {
+            var item = findChild(page.mTop2, name)
+            verify(item, name)
+            return item
+        }
+
+        function dialogField(dialog, name) {
+            var item = findChild(dialog.contentItem, name)
+            verify(item, name)
+            return item
+        }
+
+        function shownContext() {
+            var names = ["mMain", "mPair", "mProfile", "mAbout"]
+            var shown = []
+            for (var i = 0; i < names.length; ++i) {
+                if (page[names[i]].visible)
+                    shown.push(names[i])
+            }
+            return shown.join(",")
+        }
+
+        // Points at the synchronisation button and clicks the popup's entry.
+        function sync(isUp) {
+            var button = head("syncButton")
+            mouseMove(button, button.width / 2, button.height / 2)
+            tryVerify(function () { return button.mSyncWidget.opened })
+            var entry = findChild(button.mSyncWidget.contentItem, isUp ? "syncUp" : "syncDown")
+            mouseMove(entry, entry.width / 2, entry.height / 2)
+            mouseClick(entry)
+        }
+
+        function expectTip(text) {
+            tryCompare(page.mTipText, "text", text, 5000)
+            verify(page.mTipWidget.visible)
+        }
+
+        function init() {
+            PagesBackend.reset()
+            page = createTemporaryObject(pageComponent, root)
+            verify(page)
+            page.refreshView()
+            tryCompare(page, "mCurrentContext", "ContextMain")
+        }
+
+        function test_syncWhileLoggedOutOpensLogin_data() {
+            return [{ tag: "upload", isUp: true }, { tag: "download", isUp: false }]
+        }
+
+        function test_syncWhileLoggedOutOpensLogin(data) {
+            var saves = PagesBackend.requestCount("/v1/driver/config2/save")
+            var gets = PagesBackend.requestCount("/v1/driver/config2/get")
+            sync(data.isUp)
+            tryCompare(page.mDialogLogin, "opened", true)
+            wait(100)
+            compare(PagesBackend.requestCount("/v1/driver/config2/save"), saves)
+            compare(PagesBackend.requestCount("/v1/driver/config2/get"), gets)
+            verify(!page.mTipWidget.visible)
+        }
+
+        function test_loginFromTheHeader() {
+            compare(PagesBackend.createAccount("Header", "header@example.com", "abc123!"), 0)
+            compare(head("nickName").mText, "未登录")
+            mouseClick(head("headImage"))
+            var dialog = page.mDialogLogin
+            tryCompare(dialog, "opened", true)
+            typeText(dialogField(dialog, "userNameField"), "header@example.com")
+            typeText(dialogField(dialog, "passwordField"), "abc123!")
+            mouseClick(dialogField(dialog, "sureButton"))
+            tryCompare(dialog, "visible", false, 5000)
+            compare(head("nickName").mText, "Header")
+            verify(head("headImage").mIsSelected)
+            expectTip("Header 登录成功")
+            // Logged in, the account leads to the profile screen, whose logout leads back.
+            mouseClick(head("nickName"))
+            tryCompare(page, "mCurrentContext", "ContextProfile")
+            compare(shownContext(), "mProfile")
+            verify(!dialog.opened)
+            mouseClick(findChild(page.mProfile, "logoutButton"))
+            tryCompare(page, "mCurrentContext", "ContextMain")
+            compare(head("nickName").mText, "未登录")
+            verify(!KConfigCommon.isLogin())
+        }
+
+        function test_uploadAndDownload() {
+            compare(PagesBackend.createAccount("Syncer", "syncer@example.com", "abc123!"), 0)
+            compare(PagesBackend.logIn("syncer@example.com", "abc123!"), 0)
+            page.refreshView()
+            KConfigCommon.setKeyValueWithKeyType(8, 42)
+            KConfigCommon.setKeyValueWithKeyType(20, 61)
+            var saves = PagesBackend.requestCount("/v1/driver/config2/save")
+            sync(true)
+            expectTip("上传成功")
+            compare(PagesBackend.requestCount("/v1/driver/config2/save"), saves + 1)
+
+            KConfigCommon.resetFunctionConfig()
+            KConfigCommon.setKeyValueWithKeyType(2, 5)
+            page.mTipWidget.visible = false
+            sync(false)
+            expectTip("下载成功")
+            compare(KConfigCommon.getValueByKeyType(8), 42)
+            compare(KConfigCommon.getValueByKeyType(20), 61)
+            compare(KConfigCommon.getValueByKeyType(2), 0)
+            // The screen shows what came down.
+            tryCompare(findChild(page.mMain, "key2"), "mKeyName", "无")
+        }
+
+        function test_syncRefusedByTheService() {
+            // A stale session: the service refuses both directions.
+            PagesBackend.setAccount("Stale", "0123456789abcdef")
+            KConfigCommon.setKeyValueWithKeyType(3, 10)
+            sync(true)
+            expectTip("上传失败")
+            page.mTipWidget.visible = false
+            sync(false)
+            expectTip("下载失败")
+            compare(KConfigCommon.getValueByKeyType(3), 10)
+        }
+
+        function test_restoreDefaults() {
+            KConfigCommon.setKeyValueWithKeyType(2, 42)
+            KConfigCommon.setKeyValueWithKeyType(27, 15)
+            page.refreshView()
+            mouseClick(head("defaultButton"))
+            var dialog = page.mDialogReDefault
+            tryCompare(dialog, "opened", true)
+            // Closing the question changes nothing.
+            mouseClick(dialogField(dialog, "closeButton"))
+            tryCompare(dialog, "visible", false)
+            compare(KConfigCommon.getValueByKeyType(2), 42)
+            mouseClick(head("defaultButton"))
+            tryCompare(dialog, "opened", true)
+            mouseClick(dialogField(dialog, "sureButton"))
+            tryCompare(dialog, "visible", false)
+            compare(KConfigCommon.getValueByKeyType(2), 0)
+            compare(KConfigCommon.getValueByKeyType(27), 0)
+            expectTip("恢复成功")
+            tryCompare(findChild(page.mMain, "key2"), "mKeyName", "无")
+        }
+
+        function test_updateOffer_data() {
+            return [
+                { tag: "newer", version: "1.0.3", offered: true },
+                { tag: "much newer", version: "1.0.10", offered: true },
+                { tag: "equal", version: "1.0.2", offered: false },
+                { tag: "older", version: "0.9.9", offered: false },
+                { tag: "empty", version: "", offered: false },
+                { tag: "not a version", version: "new", offered: false }
+            ]
+        }
+
+        function test_updateOffer(data) {
+            compare(KConfigCommon.getAppVersion(), "1.0.2")
+            var url = "http://127.0.0.1/pointora-" + data.version + ".deb"
+            verify(PagesBackend.setLatestVersion(data.version, url))
+            versionSpy.clear()
+            KUpdater.getSoftwareVersion()
+            versionSpy.wait(5000)
+            compare(versionSpy.signalArguments[0][0], data.version)
+            wait(100)
+            compare(page.mDialogUpgrade.visible, data.offered)
+            if (data.offered) {
+                compare(page.mDialogUpgrade.mDownloadLink, url)
+                page.mDialogUpgrade.close()
+                tryCompare(page.mDialogUpgrade, "visible", false)
+            }
+        }
+
+        function test_driverFixDialog() {
+            KMsgManager.sigWin7DriverFixDialog()
+            tryCompare(page.mDialogDriverFix, "opened", true)
+            verify(page.mDialogDriverFix.mDownloadLink.indexOf("https://") === 0)
+        }
+
+        function test_pairingButtonNeedsTheReceiver_data() {
+            return [
+                { tag: "receiver", receiver: true, bleMouse: false, enabled: true },
+                { tag: "Bluetooth mouse alone", receiver: false, bleMouse: true, enabled: false },
+                { tag: "both", receiver: true, bleMouse: true, enabled: true }
+            ]
+        }
+
+        function test_pairingButtonNeedsTheReceiver(data) {
+            PagesBackend.setDevices(data.receiver, data.bleMouse, false)
+            page.refreshView()
+            compare(head("pairButton").enabled, data.enabled)
+        }
+
+        function test_headerSwitchesScreens() {
+            mouseClick(head("aboutButton"))
+            tryCompare(page, "mCurrentContext", "ContextAbout")
+            compare(shownContext(), "mAbout")
+            mouseClick(findChild(page.mAbout, "backButton"))
+            tryCompare(page, "mCurrentContext", "ContextMain")
+            mouseClick(head("pairButton"))
+            tryCompare(page, "mCurrentContext", "ContextPair")
+            compare(shownContext(), "mPair")
+            mouseClick(head("functionButton"))
+            tryCompare(page, "mCurrentContext", "ContextMain")
+            compare(shownContext(), "mMain")
+            // An unknown name keeps the screen.
+            page.showContext("ContextNowhere")
+            wait(50)
+            compare(shownContext(), "mMain")
+        }
+
+        function test_dialogsLeadToEachOther() {
+            mouseClick(head("nickName"))
+            tryCompare(page.mDialogLogin, "opened", true)
+            mouseClick(dialogField(page.mDialogLogin, "registerButton"))
+            tryCompare(page.mDialogRegister, "opened", true)
+            tryCompare(page.mDialogLogin, "visible", false)
+            mouseClick(dialogField(page.mDialogRegister, "loginButton"))
+            tryCompare(page.mDialogLogin, "opened", true)
+            tryCompare(page.mDialogRegister, "visible", false)
+            mouseClick(dialogField(page.mDialogLogin, "forgotButton"))
+            tryCompare(page.mDialogForgot, "opened", true)
+            tryCompare(page.mDialogLogin, "visible", false)
+        }
+
+        function test_registrationTip() {
+            mouseClick(head("nickName"))
+            tryCompare(page.mDialogLogin, "opened", true)
+            mouseClick(dialogField(page.mDialogLogin, "registerButton"))
+            var dialog = page.mDialogRegister
+            tryCompare(dialog, "opened", true)
+            typeText(dialogField(dialog, "nickNameField"), "Fresh")
+            typeText(dialogField(dialog, "emailField"), "fresh@example.com")
+            typeText(dialogField(dialog, "passwordField"), "abc123!")
+            typeText(dialogField(dialog, "rePasswordField"), "abc123!")
+            mouseClick(dialogField(dialog, "sureButton"))
+            tryCompare(dialog, "visible", false, 5000)
+            expectTip("注册成功")
+        }
+
+        function test_tipHides() {
+            page.mTipTimer.interval = 50
+            page.showTip("x")
+            verify(page.mTipWidget.visible)
+            tryCompare(page.mTipWidget, "visible", false, 1000)
+        }
+    }
+}

@@ -1,0 +1,131 @@
+import QtQuick 2.15
+import QtQuick.Window 2.15
+import QtTest 1.2
+
+// The root document and its window: the welcome picture, then the page that fits the connected
+// devices, switching by itself as devices come and go; hiding instead of closing; dragging.
+Item {
+    id: root
+
+    width: 100
+    height: 100
+
+    SignalSpy {
+        id: versionSpy
+        target: KUpdater
+        signalName: "sigReturnVersion"
+    }
+
+    TestCase {
+        name: "UIMain"
+        when: windowShown
+
+        property var win: null
+
+        function createWindow() {
+            var component = Qt.createComponent("qrc:/Common/UIMain.qml")
+            compare(component.status, Component.Ready, component.errorString())
+            win = createTemporaryObject(component, root)
+            verify(win)
+            return win
+        }
+
+        function init() {
+            PagesBackend.reset()
+        }
+
+        function cleanup() {
+            if (win)
+                win.hide()
+            win = null
+        }
+
+        function test_welcomeThenThePageOfTheDevices() {
+            PagesBackend.setDevices(false, false, false)
+            versionSpy.clear()
+            var versionRequests = PagesBackend.requestCount("/v1/driver/version")
+            createWindow()
+            verify(win.visible)
+            tryCompare(win, "mCurrentPage", "Welcome", 500)
+            verify(win.mPageWelcome.visible)
+            // After the welcome picture: nothing connected, so the page that asks for a device.
+            tryCompare(win, "mCurrentPage", "Unpair", 3000)
+            verify(win.mPageUnpair.visible)
+            verify(!win.mPageMain.visible)
+            verify(!win.mPageWelcome.visible)
+            // The update check ran once; the service offers the own version, so nothing opens.
+            versionSpy.wait(5000)
+            compare(PagesBackend.requestCount("/v1/driver/version"), versionRequests + 1)
+            verify(!win.mPageMain.mDialogUpgrade.visible)
+
+            // Devices arriving and leaving switch the page without anyone asking.
+            PagesBackend.setDevices(true, false, false)
+            tryCompare(win, "mCurrentPage", "Main", 3000)
+            verify(win.mPageMain.visible)
+            verify(!win.mPageUnpair.visible)
+            tryCompare(win.mPageMain, "mCurrentContext", "ContextMain")
+            verify(findChild(win.mPageMain.mTop2, "pairButton").enabled)
+            PagesBackend.setDevices(false, false, false)
+            tryCompare(win, "mCurrentPage", "Unpair", 3000)
+            PagesBackend.setDevices(false, true, false)
+            tryCompare(win, "mCurrentPage", "Main", 3000)
+            verify(!findChild(win.mPageMain.mTop2, "pairButton").enabled)
+        }
+
+        function test_closingHidesAndTheTrayShowsAgain() {
+            createWindow()
+            tryCompare(win, "mCurrentPage", "Main", 3000)
+            win.close()
+            verify(!win.visible)
+            UIManager.sigSetWindowStatus(true)
+            verify(win.visible)
+            UIManager.sigSetWindowStatus(false)
+            verify(!win.visible)
+            UIManager.sigSetWindowStatus(true)
+            verify(win.visible)
+            // The page's close button hides, its minimise button minimises.
+            mouseClick(findChild(win.mPageMain, "closeButton"))
+            verify(!win.visible)
+            UIManager.sigSetWindowStatus(true)
+            mouseClick(findChild(win.mPageMain, "minimizeButton"))
+            compare(win.visibility, Window.Minimized)
+            UIManager.sigSetWindowStatus(true)
+            verify(win.visibility !== Window.Minimized && win.visibility !== Window.Hidden)
+        }
+
+        function test_unpairedPageButtons() {
+            PagesBackend.setDevices(false, false, false)
+            createWindow()
+            tryCompare(win, "mCurrentPage", "Unpair", 3000)
+            mouseClick(findChild(win.mPageUnpair, "closeButton"))
+            verify(!win.visible)
+            win.showWindow()
+            verify(win.visible)
+            mouseClick(findChild(win.mPageUnpair, "minimizeButton"))
+            compare(win.visibility, Window.Minimized)
+        }
+
+        function test_draggingMovesTheWindow() {
+            createWindow()
+            tryCompare(win, "mCurrentPage", "Main", 3000)
+            var x = win.x
+            var y = win.y
+            var area = win.mMainContent
+            mousePress(area, 400, 300)
+            mouseMove(area, 440, 320)
+            mouseRelease(area, 440, 320)
+            compare(win.x, x + 40)
+            compare(win.y, y + 20)
+        }
+
+        function test_unknownPageKeepsTheCurrentOne() {
+            createWindow()
+            tryCompare(win, "mCurrentPage", "Main", 3000)
+            compare(win.getPageUrl("Nowhere"), "")
+            win.showPage("Nowhere")
+            wait(50)
+            compare(win.mCurrentPage, "Main")
+            verify(win.mPageMain.visible)
+        }
+    }
+}
