@@ -7,18 +7,13 @@
 #include "app/KTranslator.h"
 #include "app/UIManager.h"
 #include "cloud/CloudRunner.h"
+#include "common/SimDevices.h"
 #include "config/KConfigCommon.h"
 #include "device/KDeviceHook.h"
 #include "device/KDeviceWatcher.h"
 #include "net/KNetCommon.h"
-#include "net/KNetDownloadConfig.h"
-#include "net/KNetForgotNewPwd.h"
-#include "net/KNetForgotSendEmail.h"
-#include "net/KNetForgotVerifyCode.h"
 #include "net/KNetLogin.h"
 #include "net/KNetRegister.h"
-#include "net/KNetUpdatePwd.h"
-#include "net/KNetUploadConfig.h"
 #include "platform/KPlatform.h"
 #include "platform/sim/KSimController.h"
 #include "simulation/KWinSimulator.h"
@@ -33,7 +28,6 @@
 #include <QQmlEngine>
 #include <QRegularExpression>
 #include <QTimer>
-#include <QtQml>
 
 namespace {
 
@@ -126,18 +120,6 @@ void PagesBackend::readServiceLog() {
     }
 }
 
-void PagesBackend::registerTypes() {
-    const char* uri = "k.tools";
-    qmlRegisterType<KNetLogin>(uri, 1, 0, "KNetLogin");
-    qmlRegisterType<KNetRegister>(uri, 1, 0, "KNetRegister");
-    qmlRegisterType<KNetUpdatePwd>(uri, 1, 0, "KNetUpdatePwd");
-    qmlRegisterType<KNetForgotSendEmail>(uri, 1, 0, "KNetForgotSendEmail");
-    qmlRegisterType<KNetForgotVerifyCode>(uri, 1, 0, "KNetForgotVerifyCode");
-    qmlRegisterType<KNetForgotNewPwd>(uri, 1, 0, "KNetForgotNewPwd");
-    qmlRegisterType<KNetUploadConfig>(uri, 1, 0, "KNetUploadConfig");
-    qmlRegisterType<KNetDownloadConfig>(uri, 1, 0, "KNetDownloadConfig");
-}
-
 void PagesBackend::publish(QQmlEngine* engine) {
     QQmlContext* context = engine->rootContext();
     UIManager* ui = m_app->uiManager();
@@ -146,25 +128,18 @@ void PagesBackend::publish(QQmlEngine* engine) {
     context->setContextProperty("KLocator", ui->resolution());
     context->setContextProperty("KMsgManager", KMsgManager::instance());
     context->setContextProperty("KDeviceWatcher", KDeviceWatcher::instance());
-    context->setContextProperty("MCPairMutiThread", &m_pairing);
-    context->setContextProperty("KUpdater", &m_updater);
+    context->setContextProperty("MCPairMutiThread", m_app->pairing());
+    context->setContextProperty("KUpdater", m_app->updater());
     context->setContextProperty("KConfigCommon", KConfigCommon::instance());
     context->setContextProperty("KFuncCommon", m_app->funcCommon());
     context->setContextProperty("KDeviceHook", KDeviceHook::instance());
     context->setContextProperty("KWinSimulator", KWinSimulator::instance());
-    context->setContextProperty("KMouseSensitivity", &m_sensitivity);
+    context->setContextProperty("KMouseSensitivity", m_app->mouseSensitivity());
     context->setContextProperty("PagesBackend", this);
 }
 
 void PagesBackend::setDevices(bool receiver, bool bleMouse, bool bleKeyboard) {
-    const QList<QPair<QString, bool>> devices = {
-        {"receiver", receiver}, {"ble-mouse", bleMouse}, {"ble-keyboard", bleKeyboard}};
-    for (const auto& device : devices) {
-        if (device.second && !sim()->isAttached(device.first))
-            sim()->attach(device.first);
-        else if (!device.second && sim()->isAttached(device.first))
-            sim()->detach(device.first);
-    }
+    setSimDevices(receiver, bleMouse, bleKeyboard);
 }
 
 QString PagesBackend::simCommand(const QString& line) {

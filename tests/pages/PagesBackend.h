@@ -9,10 +9,6 @@
 // Create after the QApplication exists, with POINTORA_PLATFORM=sim, a private configuration
 // location and, for simLog(), POINTORA_SIM_LOG.
 
-#include "device/MCPairMutiThread.h"
-#include "net/KUpdater.h"
-#include "simulation/KMouseSensitivity.h"
-
 #include <QHash>
 #include <QObject>
 #include <QProcess>
@@ -29,8 +25,6 @@ public:
     explicit PagesBackend(QObject* parent = nullptr);
     ~PagesBackend() override;
 
-    // Registers the "k.tools" 1.0 types.
-    static void registerTypes();
     void publish(QQmlEngine* engine);
     // Empty when the service is up and the program sees it online; otherwise what went wrong.
     QString startError() const { return m_error; }
@@ -70,7 +64,4 @@ private:
     QByteArray m_logBuffer;
     QHash<QString, int> m_requests;
     AppManager* m_app = nullptr;
-    KMouseSensitivity m_sensitivity;
-    KUpdater m_updater;
-    MCPairMutiThread m_pairing;
 };

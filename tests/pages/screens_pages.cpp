@@ -4,28 +4,20 @@
 // window for each, named <language>_window_<state>.png. Uses a private configuration.
 
 #include "PagesBackend.h"
+#include "app/AppManager.h"
 #include "app/UIManager.h"
+#include "common/ScreenShots.h"
 #include "common/TestEnv.h"
 #include "config/KConfigCommon.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QEventLoop>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
 #include <QQuickWindow>
-#include <QTimer>
-#include <QVariant>
 
 #include <cstdio>
 
 namespace {
-
-void settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Assignments that show a variety of labels.
 void fillConfiguration(KConfigCommon* config, const QString& language) {
@@ -40,17 +32,9 @@ void fillConfiguration(KConfigCommon* config, const QString& language) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 3 || (args[2] != "zh" && args[2] != "en")) {
-        std::fprintf(stderr, "usage: qml_pages_screens OUTPUT_DIR zh|en\n");
+    QString outDir, language;
+    if (!shotArguments(app.arguments(), &outDir, &language))
         return 2;
-    }
-    const QString outDir = args[1];
-    const QString language = args[2];
-    if (!QDir().mkpath(outDir)) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(outDir));
-        return 1;
-    }
 
     TestEnv env;
     env.apply();
@@ -61,7 +45,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(backend.startError()));
         return 1;
     }
-    PagesBackend::registerTypes();
+    AppManager::registerQmlTypes();
     QQmlApplicationEngine engine;
     backend.publish(&engine);
     engine.load(QUrl(QString::fromLatin1(UIManager::ROOT_DOCUMENT)));
@@ -80,21 +64,7 @@ int main(int argc, char** argv) {
     // The welcome picture grows for a second, then the page of the devices follows.
     settle(1600);
 
-    int failures = 0;
-    const QStringList shots = harness->property("mShots").toStringList();
-    for (const QString& shot : shots) {
-        QVariant wait;
-        QMetaObject::invokeMethod(harness, "prepare", Q_RETURN_ARG(QVariant, wait),
-                                  Q_ARG(QVariant, shot));
-        settle(wait.toInt());
-        const QString file = outDir + "/" + language + "_window_" + shot + ".png";
-        if (!window->grabWindow().save(file)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-            ++failures;
-        } else {
-            std::printf("%s\n", qPrintable(file));
-        }
-    }
+    const int failures = photograph(window, harness, outDir, language + "_window_");
     delete harness;
     return failures == 0 ? 0 : 1;
 }

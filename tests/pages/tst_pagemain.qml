@@ -270,6 +270,18 @@ Item {
             expectTip("注册成功")
         }
 
+        function test_languageChangeOffersARestart() {
+            mouseClick(findChild(page.mMain, "languageEn"))
+            compare(KConfigCommon.getLanguage(), "en")
+            var tips = page.mMain.mLanguageTips
+            verify(tips)
+            tryCompare(tips, "opened", true)
+            compare(tips.mTitle.text, "语言已更换，请重启驱动")
+            verify(findChild(tips.contentItem, "restartLink").visible)
+            mouseClick(findChild(tips.contentItem, "closeButton"))
+            tryCompare(tips, "visible", false)
+        }
+
         function test_tipHides() {
             page.mTipTimer.interval = 50
             page.showTip("x")

@@ -3,6 +3,7 @@
 // (PagesBackend). The configuration lives in a private directory.
 
 #include "PagesBackend.h"
+#include "app/AppManager.h"
 #include "common/TestEnv.h"
 
 #include <QApplication>
@@ -22,7 +23,7 @@ public slots:
         backend = new PagesBackend(this);
         if (!backend->startError().isEmpty())
             qFatal("%s", qPrintable(backend->startError()));
-        PagesBackend::registerTypes();
+        AppManager::registerQmlTypes();
     }
     void qmlEngineAvailable(QQmlEngine* engine) {
         backend->reset();

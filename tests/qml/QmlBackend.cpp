@@ -7,6 +7,7 @@
 #include "app/KResources.h"
 #include "app/KTranslator.h"
 #include "app/UIManager.h"
+#include "common/SimDevices.h"
 #include "config/KConfigCommon.h"
 #include "device/KDeviceWatcher.h"
 #include "net/KNetCommon.h"
@@ -83,14 +84,7 @@ bool QmlBackend::isOnline() const {
 }
 
 void QmlBackend::setDevices(bool receiver, bool bleMouse, bool bleKeyboard) {
-    const QList<QPair<QString, bool>> devices = {
-        {"receiver", receiver}, {"ble-mouse", bleMouse}, {"ble-keyboard", bleKeyboard}};
-    for (const auto& device : devices) {
-        if (device.second && !sim()->isAttached(device.first))
-            sim()->attach(device.first);
-        else if (!device.second && sim()->isAttached(device.first))
-            sim()->detach(device.first);
-    }
+    setSimDevices(receiver, bleMouse, bleKeyboard);
 }
 
 void QmlBackend::finishPairing(bool status, const QString& msg) {

@@ -3,26 +3,15 @@
 // a PNG of the window for each, named <language>_<screen>.png. Uses a private configuration.
 
 #include "QmlBackend.h"
+#include "common/ScreenShots.h"
 #include "common/TestEnv.h"
 #include "config/KConfigCommon.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QEventLoop>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
-#include <QTimer>
-#include <QVariant>
-
-#include <cstdio>
 
 namespace {
-
-void settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Assignments that show a variety of labels and paths.
 void fillConfiguration(KConfigCommon* config, const QString& language) {
@@ -41,17 +30,9 @@ void fillConfiguration(KConfigCommon* config, const QString& language) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 3 || (args[2] != "zh" && args[2] != "en")) {
-        std::fprintf(stderr, "usage: qml_screens OUTPUT_DIR zh|en\n");
+    QString outDir, language;
+    if (!shotArguments(app.arguments(), &outDir, &language))
         return 2;
-    }
-    const QString outDir = args[1];
-    const QString language = args[2];
-    if (!QDir().mkpath(outDir)) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(outDir));
-        return 1;
-    }
 
     TestEnv env;
     env.apply();
@@ -69,20 +50,5 @@ int main(int argc, char** argv) {
         return 1;
     settle(1000);
 
-    int failures = 0;
-    const QStringList shots = window->property("mShots").toStringList();
-    for (const QString& shot : shots) {
-        QVariant wait;
-        QMetaObject::invokeMethod(window, "prepare", Q_RETURN_ARG(QVariant, wait),
-                                  Q_ARG(QVariant, shot));
-        settle(wait.toInt());
-        const QString file = outDir + "/" + language + "_" + shot + ".png";
-        if (!window->grabWindow().save(file)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-            ++failures;
-        } else {
-            std::printf("%s\n", qPrintable(file));
-        }
-    }
-    return failures == 0 ? 0 : 1;
+    return photograph(window, window, outDir, language + "_") == 0 ? 0 : 1;
 }
