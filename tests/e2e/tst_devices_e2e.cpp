@@ -157,6 +157,41 @@ private slots:
         QThread::msleep(300);
         QVERIFY(p.newLog().filter(QRegularExpression("^key ")).isEmpty());
     }
+
+    // Once the window has started watching the devices, the hooks follow them: the receiver's
+    // hook gives way to the Bluetooth hook and the last device leaving stops every hook.
+    void hooksFollowTheDevices() {
+        Program p("receiver,ble-mouse");
+        QVERIFY(p.process->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{"usb"}, 15000);
+        // The window starts watching after its welcome page; until then a change goes unseen.
+        QDeadlineTimer deadline(15000);
+        bool followed = false;
+        while (!followed && !deadline.hasExpired()) {
+            QCOMPARE(p.command("detach receiver"), QString("ok"));
+            QThread::msleep(100);
+            followed = p.hooks() == QStringList{"ble-mouse"};
+            if (!followed) {
+                QCOMPARE(p.command("attach receiver"), QString("ok"));
+                QThread::msleep(400);
+            }
+        }
+        QVERIFY(followed);
+        QCOMPARE(p.state().value("masks").toObject().value("mouse").toInt(), 0x10);
+        // Changes closer together than 10 ms count as one: leave room between them.
+        auto change = [&p](const QString& command) {
+            QThread::msleep(50);
+            return p.command(command);
+        };
+        QCOMPARE(change("attach receiver"), QString("ok"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{"usb"}, 5000);
+        QCOMPARE(change("detach receiver"), QString("ok"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{"ble-mouse"}, 5000);
+        QCOMPARE(change("detach ble-mouse"), QString("ok"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{}, 5000);
+        const QJsonObject masks = p.state().value("masks").toObject();
+        QCOMPARE(masks.value("mouse").toInt() + masks.value("keyboard").toInt(), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDevicesE2e)
