@@ -80,8 +80,6 @@ void MCPairMutiThread::startPair(int type) {
         worker = new MCPairMutiThreadWork(hidBackend);
         worker->moveToThread(thread);
         connect(thread, &QThread::started, worker, &MCPairMutiThreadWork::slotStartPair);
-        connect(worker, &MCPairMutiThreadWork::sigPairResult, this,
-                &MCPairMutiThread::sigPairResult);
         QThread* pairing = thread;
         connect(
             worker, &MCPairMutiThreadWork::sigPairResult, worker,
@@ -90,6 +88,10 @@ void MCPairMutiThread::startPair(int type) {
                 pairing->quit();
             },
             Qt::DirectConnection);
+        // After the handler above, so that the attempt counts as over before the main thread
+        // can hear of its result and ask for the next one.
+        connect(worker, &MCPairMutiThreadWork::sigPairResult, this,
+                &MCPairMutiThread::sigPairResult);
     }
     if (thread->isRunning()) {
         // An attempt in progress: this request starts nothing.
