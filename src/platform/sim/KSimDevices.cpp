@@ -124,9 +124,9 @@ bool alwaysPresent(const QString& device) {
 }
 
 quintptr rawHandleOf(const QString& device, KRawInputDevice::Type type) {
-    for (const RawSpec& spec : kRawDevices)
-        if (device == QLatin1String(spec.device) && spec.type == type)
-            return spec.handle;
+    for (const RawSpec& entry : kRawDevices)
+        if (device == QLatin1String(entry.device) && entry.type == type)
+            return entry.handle;
     return 0;
 }
 
@@ -234,10 +234,10 @@ KSimDevices::~KSimDevices() = default;
 
 QList<KSimDevices::Interface> KSimDevices::interfacesOf(const QString& device) {
     QList<Interface> result;
-    for (const DeviceSpec& spec : deviceSpecs()) {
-        if (device != QLatin1String(spec.name))
+    for (const DeviceSpec& entry : deviceSpecs()) {
+        if (device != QLatin1String(entry.name))
             continue;
-        for (const InterfaceSpec& iface : spec.interfaces) {
+        for (const InterfaceSpec& iface : entry.interfaces) {
             QList<KHID::KHidCollectionInfo> collections;
             for (const char* hex : iface.descriptors) {
                 QList<KHID::KHidCollectionInfo> parsed;
@@ -252,17 +252,17 @@ QList<KSimDevices::Interface> KSimDevices::interfacesOf(const QString& device) {
                 Interface out;
                 out.device = device;
                 out.pairing = iface.pairing;
-                QByteArray path = spec.pathPrefix;
+                QByteArray path = entry.pathPrefix;
                 if (*iface.interfaceTag)
                     path += QByteArray("&") + iface.interfaceTag;
                 if (collections.size() > 1)
                     path += QByteArray("&col") + QByteArray::number(i + 1).rightJustified(2, '0');
-                path += "#sim&" + QByteArray(spec.name) + "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+                path += "#sim&" + QByteArray(entry.name) + "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
                 out.detail.devicePath = path;
-                out.detail.vendorId = spec.vendorId;
-                out.detail.productId = spec.productId;
-                out.detail.versionNumber = spec.version;
-                out.detail.productName = QString::fromLatin1(spec.product);
+                out.detail.vendorId = entry.vendorId;
+                out.detail.productId = entry.productId;
+                out.detail.versionNumber = entry.version;
+                out.detail.productName = QString::fromLatin1(entry.product);
                 out.detail.caps = collections.at(i).caps;
                 out.detail.featureValueCaps = collections.at(i).featureValueCaps;
                 result << out;
@@ -274,9 +274,9 @@ QList<KSimDevices::Interface> KSimDevices::interfacesOf(const QString& device) {
 
 QList<KSimDevices::Interface> KSimDevices::presentInterfaces() const {
     QList<Interface> result;
-    for (const DeviceSpec& spec : deviceSpecs())
-        if (isPresent(QLatin1String(spec.name)))
-            result += interfacesOf(QLatin1String(spec.name));
+    for (const DeviceSpec& entry : deviceSpecs())
+        if (isPresent(QLatin1String(entry.name)))
+            result += interfacesOf(QLatin1String(entry.name));
     return result;
 }
 
@@ -293,13 +293,13 @@ bool KSimDevices::findInterface(const QByteArray& path, Interface* out) const {
 
 QList<KRawInputDevice> KSimDevices::rawInputDevices() const {
     QList<KRawInputDevice> result;
-    for (const RawSpec& spec : kRawDevices) {
-        if (!isPresent(QLatin1String(spec.device)))
+    for (const RawSpec& entry : kRawDevices) {
+        if (!isPresent(QLatin1String(entry.device)))
             continue;
         KRawInputDevice device;
-        device.handle = spec.handle;
-        device.type = spec.type;
-        device.name = spec.name;
+        device.handle = entry.handle;
+        device.type = entry.type;
+        device.name = entry.name;
         result << device;
     }
     return result;
