@@ -70,11 +70,17 @@ enum LocalTag {
     Delimiter = 0xA
 };
 
-// Limits that keep a hostile or broken descriptor from costing unbounded memory or time.
+// Limits. Those on report size, report count, usages per main item, push depth and report
+// length are where the Linux HID core starts refusing a descriptor, so no hidraw node has one
+// beyond them. The kernel does not bound collection nesting; ours lies far deeper than the
+// 4096-byte descriptors the kernel takes can nest, and only stops hostile input.
 constexpr int kMaxDescriptorSize = 64 * 1024;
-constexpr int kMaxStackDepth = 64;
-constexpr int kMaxUsagesPerItem = 4096;
-constexpr quint64 kMaxReportBits = 8ull * 65534;  // the byte length plus ID must fit 16 bits
+constexpr int kMaxCollectionDepth = 4096;
+constexpr int kMaxGlobalStackDepth = 4;
+constexpr quint32 kMaxReportSize = 256;                 // bits of one field
+constexpr quint32 kMaxUsages = 12288;                   // usages (and report count) of one item
+constexpr quint64 kMaxReportBits = 8ull * (16384 - 1);  // one report, its report ID byte aside
+constexpr int kMaxReportIds = 256;
 
 constexpr quint16 kMainConstant = 0x01;
 constexpr quint16 kMainVariable = 0x02;
@@ -105,14 +111,17 @@ struct UsageEntry {
 
 struct LocalState {
     QVector<UsageEntry> usages;
-    bool haveUsageMin = false;
-    UsageEntry pendingMin;
+    quint32 usageCount = 0;  // single usages, every usage of a range counted
+    // The Usage Minimum in force; a Usage Maximum without one ranges from 0. It stays in force
+    // for every further Usage Maximum until the local state is cleared.
+    UsageEntry minimum;
+    bool haveMinimum = false;
     quint32 designatorMin = 0, designatorMax = 0;
     bool designatorRange = false;
     quint32 stringMin = 0, stringMax = 0;
     bool stringRange = false;
     int delimiterDepth = 0;
-    bool delimiterTaken = false;
+    int delimiterSets = 0;  // sets opened so far; the second and later hold alternatives
     void clear() { *this = LocalState(); }
 };
 
@@ -131,6 +140,10 @@ struct CollectionBuilder {
 
 int kindIndex(int tag) {
     return tag == Input ? 0 : tag == Output ? 1 : 2;
+}
+
+void addSaturated(quint16* counter, quint32 amount) {
+    *counter = quint16(std::min<quint32>(0xFFFF, quint32(*counter) + amount));
 }
 
 qint32 signExtend(quint32 value, int size) {
@@ -165,6 +178,9 @@ private:
     QVector<CollectionBuilder> m_done;
     CollectionBuilder m_current;
     bool m_anyReportId = false;
+    // Bits of every report across the whole descriptor, per kind and report ID, fields outside
+    // any collection included: the length limit applies to the report, not to a collection.
+    quint64 m_reportBits[3][kMaxReportIds] = {};
     QString m_error;
 };
 
@@ -221,6 +237,8 @@ bool Parser::run(const QByteArray& data, QList<KHidCollectionInfo>* out, QString
     }
     if (m_error.isEmpty() && !m_open.isEmpty())
         fail(QStringLiteral("%1 collection(s) not closed").arg(m_open.size()));
+    if (m_error.isEmpty() && m_local.delimiterDepth > 0)
+        fail(QStringLiteral("delimiter set not closed at the end of the descriptor"));
     if (!m_error.isEmpty()) {
         if (error)
             *error = m_error;
@@ -259,7 +277,7 @@ bool Parser::mainItem(int tag, quint32 value) {
             ok = field(tag, quint16(value));
             break;
         case Collection: {
-            if (m_open.size() >= kMaxStackDepth)
+            if (m_open.size() >= kMaxCollectionDepth)
                 return fail(QStringLiteral("collections nested too deeply"));
             OpenCollection open;
             if (!m_local.usages.isEmpty()) {
@@ -318,19 +336,23 @@ bool Parser::globalItem(int tag, quint32 value, int size) {
             m_global.unit = value;
             break;
         case ReportSize:
+            if (value > kMaxReportSize)
+                return fail(QStringLiteral("report size %1 is too large").arg(value));
             m_global.reportSize = value;
             break;
         case ReportId:
-            if (value == 0 || value > 0xFF)
+            if (value == 0 || value >= quint32(kMaxReportIds))
                 return fail(QStringLiteral("report ID %1 is out of range").arg(value));
             m_global.reportId = value;
             m_anyReportId = true;
             break;
         case ReportCount:
+            if (value > kMaxUsages)
+                return fail(QStringLiteral("report count %1 is too large").arg(value));
             m_global.reportCount = value;
             break;
         case Push:
-            if (m_globalStack.size() >= kMaxStackDepth)
+            if (m_globalStack.size() >= kMaxGlobalStackDepth)
                 return fail(QStringLiteral("push nested too deeply"));
             m_globalStack.append(m_global);
             break;
@@ -349,40 +371,50 @@ bool Parser::localItem(int tag, quint32 value, int size) {
     LocalState& l = m_local;
     switch (tag) {
         case Usage: {
-            if (l.delimiterDepth > 0) {
-                // Alternative usages of one control: only the first of each set is kept.
-                if (l.delimiterTaken)
-                    break;
-                l.delimiterTaken = true;
-            }
-            if (l.usages.size() >= kMaxUsagesPerItem)
-                return fail(QStringLiteral("too many usages for one item"));
+            if (l.delimiterSets > 1)
+                break;  // an alternative usage: only the first delimited set is used
+            if (l.usageCount >= kMaxUsages)
+                return fail(QStringLiteral("more than %1 usages for one item").arg(kMaxUsages));
             UsageEntry entry;
             entry.min = entry.max = value;
             entry.extended = size == 4;
             l.usages.append(entry);
+            ++l.usageCount;
             break;
         }
         case UsageMinimum:
-            l.pendingMin = UsageEntry();
-            l.pendingMin.min = value;
-            l.pendingMin.extended = size == 4;
-            l.haveUsageMin = true;
+            if (l.delimiterSets > 1)
+                break;
+            l.minimum = UsageEntry();
+            l.minimum.min = value;
+            l.minimum.extended = size == 4;
+            l.haveMinimum = true;
             break;
         case UsageMaximum: {
-            if (!l.haveUsageMin)
-                return fail(QStringLiteral("usage maximum without usage minimum"));
-            if (l.usages.size() >= kMaxUsagesPerItem)
-                return fail(QStringLiteral("too many usages for one item"));
-            UsageEntry entry = l.pendingMin;
+            if (l.delimiterSets > 1)
+                break;
+            UsageEntry entry = l.minimum;
+            if (!l.haveMinimum && size == 4) {
+                // From usage 0 of the page the extended maximum names.
+                entry.min = value & 0xFFFF0000u;
+                entry.extended = true;
+            }
             entry.range = true;
             // An extended minimum carries the page; the maximum's page must agree with it.
             entry.max =
                 size == 4 ? value : (entry.extended ? (entry.min & 0xFFFF0000u) | value : value);
-            if ((entry.max & 0xFFFFu) < (entry.min & 0xFFFFu))
-                return fail(QStringLiteral("usage maximum below usage minimum"));
+            const quint32 first = entry.min & 0xFFFFu;
+            const quint32 last = entry.max & 0xFFFFu;
+            if (last < first)
+                break;  // an empty range
+            // A range beyond the usage table is cut at its end.
+            const quint32 room = kMaxUsages - l.usageCount;
+            if (room == 0)
+                break;
+            const quint32 span = std::min(last - first + 1, room);
+            entry.max = (entry.max & 0xFFFF0000u) | (first + span - 1);
             l.usages.append(entry);
-            l.haveUsageMin = false;
+            l.usageCount += span;
             break;
         }
         case DesignatorIndex:
@@ -408,13 +440,16 @@ bool Parser::localItem(int tag, quint32 value, int size) {
             l.stringRange = true;
             break;
         case Delimiter:
-            if (value == 1) {
+            // Any value but 0 opens a set of alternative usages, 0 closes it. Sets do not nest.
+            if (value != 0) {
+                if (l.delimiterDepth > 0)
+                    return fail(QStringLiteral("nested delimiters"));
                 ++l.delimiterDepth;
-                l.delimiterTaken = false;
-            } else if (value == 0 && l.delimiterDepth > 0) {
-                --l.delimiterDepth;
+                ++l.delimiterSets;
             } else {
-                return fail(QStringLiteral("unbalanced delimiter"));
+                if (l.delimiterDepth == 0)
+                    return fail(QStringLiteral("delimiter closes no set"));
+                --l.delimiterDepth;
             }
             break;
         default:
@@ -424,16 +459,17 @@ bool Parser::localItem(int tag, quint32 value, int size) {
 }
 
 bool Parser::field(int tag, quint16 flags) {
-    if (m_open.isEmpty())
-        return fail(QStringLiteral("report field outside any collection"));
     const quint64 fieldBits = quint64(m_global.reportSize) * m_global.reportCount;
     const int kind = kindIndex(tag);
+    quint64& totalBits = m_reportBits[kind][m_global.reportId];
+    totalBits += fieldBits;
+    if (totalBits > kMaxReportBits)
+        return fail(QStringLiteral("report %1 is too long").arg(m_global.reportId));
+    if (m_open.isEmpty())
+        return true;  // outside any collection: part of a report, but of no top-level collection
     if (fieldBits == 0)
         return true;
-    quint64& reportBits = m_current.bits[kind][m_global.reportId];
-    reportBits += fieldBits;
-    if (reportBits > kMaxReportBits)
-        return fail(QStringLiteral("report %1 is too long").arg(m_global.reportId));
+    m_current.bits[kind][m_global.reportId] += fieldBits;
     if ((flags & kMainConstant) && m_local.usages.isEmpty())
         return true;  // padding
 
@@ -454,9 +490,9 @@ bool Parser::field(int tag, quint16 flags) {
     if (isButton) {
         for (const UsageEntry& entry : usages) {
             const quint32 count = (entry.max & 0xFFFF) - (entry.min & 0xFFFF) + 1;
-            ++*buttonCaps[kind];
-            *dataIndices[kind] += quint16(count);
-            nextIndex += quint16(count);
+            addSaturated(buttonCaps[kind], 1);
+            addSaturated(dataIndices[kind], count);
+            addSaturated(&nextIndex, count);
         }
         return true;
     }
@@ -497,12 +533,12 @@ bool Parser::field(int tag, quint16 flags) {
         v.stringMax = quint16(m_local.stringMax);
         v.designatorMin = quint16(m_local.designatorMin);
         v.designatorMax = quint16(m_local.designatorMax);
-        const quint16 indices = quint16(entry.range ? span : 1);
+        const quint32 indices = entry.range ? span : 1;
         v.dataIndexMin = nextIndex;
-        v.dataIndexMax = quint16(nextIndex + indices - 1);
-        nextIndex += indices;
-        *dataIndices[kind] += indices;
-        ++*valueCaps[kind];
+        v.dataIndexMax = quint16(std::min<quint32>(0xFFFF, nextIndex + indices - 1));
+        addSaturated(&nextIndex, indices);
+        addSaturated(dataIndices[kind], indices);
+        addSaturated(valueCaps[kind], 1);
 
         QList<KHidValueCaps>* lists[3] = {&m_current.info.inputValueCaps,
                                           &m_current.info.outputValueCaps,
