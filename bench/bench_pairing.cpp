@@ -23,9 +23,7 @@ int main(int argc, char* argv[]) {
     KSimDevices devices(&controller);
     KSimHidBackend hid(&devices);
     KSimReceiverFirmware firmware;
-    devices.setPairingResponder(
-        [&](const uchar* r, int n) { return firmware.receiveOutputReport(r, n); },
-        [&](uchar* r, int n) { return firmware.sendInputReport(r, n); });
+    firmware.serve(&devices);
     MCPairMutiThread pairing(&hid);
 
     std::printf("polls  attempt_ms  per_poll_ms (beyond begin+end)\n");

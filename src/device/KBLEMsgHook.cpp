@@ -165,7 +165,8 @@ bool KBLEMsgHook::keyboardProc(const KKeyboardHookRecord& record) {
     quint32 maskBit = 0;
     if (!consumerKey(record.vkCode, &usage, &maskBit) || !(hookState().keyboardMask & maskBit))
         return false;
-    if (!(record.flags & KHookValues::LlkhfUp))
+    // One function per press: the repeats of a held key are swallowed with it, unreported.
+    if (!(record.flags & KHookValues::LlkhfUp) && !record.repeat)
         report(KDeviceKeyCode::KEYBOARD_FLAG + usage);
     return true;
 }

@@ -25,6 +25,7 @@ public:
     bool installHooks(int kind);
     bool removeHooks(int kind);
     bool isInstalled() const { return installed; }
+    KLowLevelHookBackend* backend() const { return m_backend; }
     void setMouseMask(const quint32& mask);
     void setKeyboardMask(const quint32& mask);
 

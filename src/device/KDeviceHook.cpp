@@ -1,7 +1,11 @@
 #include "device/KDeviceHook.h"
 
 #include "config/KConfigCommon.h"
+#include "device/KBLEMsgHook.h"
 #include "device/KDeviceWatcher.h"
+#include "platform/KDeviceRefusal.h"
+#include "platform/KHookDriver.h"
+#include "platform/KLowLevelHookBackend.h"
 
 #include <QDebug>
 
@@ -46,6 +50,12 @@ KDeviceHook::KDeviceHook(const Parts& parts, QObject* parent)
     connect(config, &KConfigCommon::sigKeyValueChange, this, &KDeviceHook::onConfigChange);
     connect(m_watcher, &KDeviceWatcher::sigDeviceChange, this, &KDeviceHook::onDeviceChange);
     connect(m_watcher, &KDeviceWatcher::sigSessionResumed, this, &KDeviceHook::onSessionResumed);
+    connect(m_watcher, &KDeviceWatcher::sigSessionActiveChanged, this,
+            &KDeviceHook::onSessionActiveChanged);
+    connect(usbHook.driver(), &KHookDriver::deviceRefused, this, &KDeviceHook::onDeviceRefused,
+            Qt::QueuedConnection);
+    connect(bleHook.messageHook()->backend(), &KLowLevelHookBackend::deviceRefused, this,
+            &KDeviceHook::onDeviceRefused, Qt::QueuedConnection);
     connect(&usbHook, &KHookBase::sigKeyDown, this, &KDeviceHook::sigKeyDown);
     connect(&bleHook, &KHookBase::sigKeyDown, this, &KDeviceHook::sigKeyDown);
 }
@@ -120,7 +130,13 @@ bool KDeviceHook::start(int type) {
 }
 
 bool KDeviceHook::startHookFromWatcher() {
+    if (!m_watcher->isSessionActive()) {
+        // Another session has the seat: its user's devices are not ours to take.
+        stop();
+        return true;
+    }
     const QVariantMap map = m_watcher->getDeviceConnect(true);
+    const QStringList devices = m_watcher->deviceSignature();
     if (map.value(QStringLiteral("usb")).toInt() >= 1) {
         if (usbOn)
             return true;
@@ -130,9 +146,15 @@ bool KDeviceHook::startHookFromWatcher() {
             return false;
     } else if (map.value(QStringLiteral("ble")).toInt() >= 1) {
         stopUsb();
-        bleOn = bleHook.startHook();
-        if (!bleOn)
-            return false;
+        // Restarted only for a different set of Bluetooth devices: the hook picks up the new
+        // mix of mice and keyboards and the new devices' raw input.
+        if (!bleOn || devices != m_bleDevices) {
+            stopBle();
+            bleOn = bleHook.startHook();
+            if (!bleOn)
+                return false;
+            m_bleDevices = devices;
+        }
     } else {
         stopBle();
         stopUsb();
@@ -161,6 +183,25 @@ void KDeviceHook::onConfigChange(int keyType, int value) {
     Q_UNUSED(keyType);
     Q_UNUSED(value);
     sendMasks();
+}
+
+void KDeviceHook::onSessionActiveChanged(bool active) {
+    if (active) {
+        qInfo().noquote() << "[Info] the session is active: taking the devices over again";
+        startHookFromWatcher();
+    } else {
+        qInfo().noquote() << "[Info] the session is not active: every device is let go";
+        stop();
+    }
+}
+
+void KDeviceHook::onDeviceRefused(const QString& node, const QString& name, int reason) {
+    const QString why = reason == KDeviceRefusal::ForceFeedback
+                            ? tr("its force feedback cannot be passed on")
+                            : tr("no virtual device can be created to pass its other events on "
+                                 "(check access to /dev/uinput)");
+    m_notice = tr("%1 (%2) is not taken over: %3.").arg(name, node, why);
+    emit sigDeviceNotice(m_notice);
 }
 
 void KDeviceHook::onSessionResumed() {

@@ -20,7 +20,9 @@ struct KDeviceHookParts {
 
 // The one door to the device hooks: owns the USB and the Bluetooth hook, runs at most one of
 // them, chooses it from the attached devices (a receiver wins), gives it the key masks built from
-// the assignments, and forwards every device key code as sigKeyDown.
+// the assignments, and forwards every device key code as sigKeyDown. A hook is restarted only
+// when the set of the program's devices changed, never for changes of other devices. While the
+// user's session is not the active one of its seat, no hook runs.
 class KDeviceHook : public QObject {
     Q_OBJECT
 public:
@@ -46,14 +48,22 @@ public:
     KDeviceHookUSB* usb() { return &usbHook; }
     KDeviceHookBle* ble() { return &bleHook; }
 
+    // The last problem with a device that the user should know about (translated), or empty.
+    Q_INVOKABLE QString deviceNotice() const { return m_notice; }
+
 signals:
     void sigKeyDown(quint32 key);
+    // A device of the program's stays the system's, and why (translated, for the interface).
+    void sigDeviceNotice(const QString& text);
 
 private slots:
     void onDeviceChange(bool status, QString devicePath);
     void onConfigChange(int keyType, int value);
     // After sleep the devices may have been reset: the hook is set up again from scratch.
     void onSessionResumed();
+    // Another session or the greeter took the seat (false), or ours is back (true).
+    void onSessionActiveChanged(bool active);
+    void onDeviceRefused(const QString& node, const QString& name, int reason);
 
 private:
     void sendMasks();
@@ -67,4 +77,6 @@ private:
     KDeviceHookBle bleHook;
     bool usbOn = false;
     bool bleOn = false;
+    QStringList m_bleDevices;  // the device signature the Bluetooth hook was started for
+    QString m_notice;
 };

@@ -80,7 +80,10 @@ bool KDeviceHookUSB::startHook() {
     if (driverHandle && driverHandle->clear())
         driverHandle->setFlags(kDriverFlags);
 
-    for (int attempt = 0; attempt < m_attempts; ++attempt) {
+    // Waiting for a driver that is still being loaded; one that cannot open for good (on Linux:
+    // no usable /dev/uinput) is not waited for, so the window never freezes on it.
+    const int attempts = m_driver->retriesHelp() ? m_attempts : 1;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         eventSemaphore = std::make_shared<KHookSemaphore>(SemaphoreMaximum);
         if (driverHandle && driverHandle->setSemaphore(eventSemaphore)) {
             running = true;
@@ -91,7 +94,8 @@ bool KDeviceHookUSB::startHook() {
             break;
         }
         eventSemaphore.reset();
-        QThread::msleep(ulong(m_intervalMs));
+        if (attempts > 1)
+            QThread::msleep(ulong(m_intervalMs));
     }
 
     if (!running) {

@@ -58,7 +58,10 @@ public:
     bool setKeyboardMask(const quint32& mask) override;
     bool isStarted() override { return running; }
 
-    // Tests shorten the start loop through this; the product keeps 30 tries 200 ms apart.
+    KHookDriver* driver() const { return m_driver; }
+
+    // Tests shorten the start loop through this; the product keeps 30 tries 200 ms apart. A
+    // driver whose failures last (KHookDriver::retriesHelp) is tried once.
     void setStartTiming(int attempts, int intervalMs);
     // Called when a start fails on Windows 7, where the driver needs the user's fix.
     static void setDriverFixRequest(std::function<void()> request);

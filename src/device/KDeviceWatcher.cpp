@@ -53,34 +53,72 @@ KDeviceWatcher::KDeviceWatcher(const Backends& backends, const Clock& clock, QOb
       m_rawInput(backends.rawInput ? backends.rawInput : KPlatform::instance()->rawInputBackend()),
       m_clock(clock ? clock : Clock(monotonicMs)) {
     lastChange = m_clock();
+    m_settled.setSingleShot(true);
+    m_settled.setInterval(int(DebounceMs));
+    connect(&m_settled, &QTimer::timeout, this, &KDeviceWatcher::onBurstSettled);
     // Owned by the watcher; the process-wide watcher keeps it until exit.
     hidWatcher = new KHID::KHIDWatcher(backends.monitor, this);
     hidWatcher->registerNotification();
+    connect(hidWatcher, &KHID::KHIDWatcher::sigHIDDeviceChange, this,
+            &KDeviceWatcher::onMonitorChange);
     connect(hidWatcher->monitor(), &KDeviceMonitor::sessionResumed, this,
             &KDeviceWatcher::sigSessionResumed);
+    connect(hidWatcher->monitor(), &KDeviceMonitor::sessionActiveChanged, this,
+            &KDeviceWatcher::sigSessionActiveChanged);
+}
+
+bool KDeviceWatcher::isSessionActive() const {
+    return hidWatcher->monitor()->isSessionActive();
 }
 
 void KDeviceWatcher::startWatch() {
     if (watching)
         return;
-    connect(hidWatcher, &KHID::KHIDWatcher::sigHIDDeviceChange, this,
-            &KDeviceWatcher::slotDeviceChange);
     watching = true;
+    if (m_missed) {
+        // What changed before watching began counts as one change.
+        m_missed = false;
+        slotDeviceChange(m_firstMissed.first, m_firstMissed.second);
+    }
 }
 
 void KDeviceWatcher::stopWatch() {
     if (!watching)
         return;
-    disconnect(hidWatcher, &KHID::KHIDWatcher::sigHIDDeviceChange, this,
-               &KDeviceWatcher::slotDeviceChange);
     watching = false;
+    m_settled.stop();
+    m_burstFollowed = false;
+}
+
+void KDeviceWatcher::onMonitorChange(bool status, const QString& devicePath) {
+    if (watching) {
+        slotDeviceChange(status, devicePath);
+    } else if (!m_missed) {
+        m_missed = true;
+        m_firstMissed = qMakePair(status, devicePath);
+    }
 }
 
 void KDeviceWatcher::slotDeviceChange(bool status, QString devicePath) {
-    const qint64 now = m_clock();
-    if (now - lastChange > DebounceMs)
+    if (m_clock() - lastChange > DebounceMs) {
         emit sigDeviceChange(status, devicePath);
-    lastChange = now;
+    } else {
+        // Part of a burst already signalled: its end is signalled too.
+        m_burstFollowed = true;
+        m_lastOfBurst = qMakePair(status, devicePath);
+    }
+    // Read after the signal: its receivers may take a while, and what queued up meanwhile is
+    // part of the same burst.
+    lastChange = m_clock();
+    m_settled.start();
+}
+
+void KDeviceWatcher::onBurstSettled() {
+    if (!m_burstFollowed || !watching)
+        return;
+    m_burstFollowed = false;
+    lastChange = m_clock();
+    emit sigDeviceChange(m_lastOfBurst.first, m_lastOfBurst.second);
 }
 
 QVariantMap KDeviceWatcher::getDeviceConnect(bool refresh) {
@@ -103,6 +141,10 @@ QVariantMap KDeviceWatcher::checkHidDeviceConnected() {
             receivers.insert(detail.productId);
     usbCount = receivers.size();
 
+    QStringList signature;
+    for (quint16 product : qAsConst(receivers))
+        signature << QStringLiteral("usb:%1").arg(product, 4, 16, QLatin1Char('0'));
+
     QList<KRawInputDevice> devices;
     if (m_rawInput->deviceList(&devices)) {
         for (const KRawInputDevice& device : devices) {
@@ -110,12 +152,19 @@ QVariantMap KDeviceWatcher::checkHidDeviceConnected() {
                 continue;
             if (!isBluetoothDeviceName(device.name))
                 continue;
-            if (device.type == KRawInputDevice::Mouse)
+            const bool mouse = device.type == KRawInputDevice::Mouse;
+            if (mouse)
                 ++bleMouseCount;
             else
                 ++bleKeyboardCount;
+            signature << QStringLiteral("%1:%2:%3")
+                             .arg(mouse ? QLatin1String("ms") : QLatin1String("kb"))
+                             .arg(quint64(device.handle))
+                             .arg(QString::fromLatin1(device.name));
         }
     }
+    signature.sort();
+    m_signature = signature;
 
     connectMap.clear();
     connectMap.insert(QStringLiteral("usb"), usbCount);

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantMap>
 
 #include <functional>
@@ -45,6 +46,11 @@ struct KDeviceWatcherBackends {
 // notifications (debounced) as sigDeviceChange and counts, on request, the supported receivers,
 // Bluetooth mice and Bluetooth keyboards into the connection map
 // {"usb", "ble", "bleMs", "bleKb"}.
+//
+// The debounce signals the first notification of a burst at once; when more followed it within
+// the burst, it signals once more when the burst has settled, so that whoever follows the
+// devices always ends up with their final state. Notifications that arrive before watching
+// starts are not lost either: startWatch signals one change for them.
 class KDeviceWatcher : public QObject {
     Q_OBJECT
 public:
@@ -66,11 +72,19 @@ public:
     Q_INVOKABLE void startWatch();
     Q_INVOKABLE void stopWatch();
     Q_INVOKABLE QVariantMap getDeviceConnect(bool refresh = true);
+    // The identity of the counted devices (receiver product ids; the Bluetooth raw-input
+    // entries with their handles and names), from the last count: equal lists mean the same
+    // devices, in whatever order they were found.
+    QStringList deviceSignature() const { return m_signature; }
+    // Whether the user's session is the active one of its seat.
+    bool isSessionActive() const;
 
 signals:
     void sigDeviceChange(bool status, QString devicePath);
     // The session woke from sleep; hooks should be applied again.
     void sigSessionResumed();
+    // The session became the active one of its seat again, or stopped being it.
+    void sigSessionActiveChanged(bool active);
 
 protected:
     Q_INVOKABLE QVariantMap checkHidDeviceConnected();
@@ -79,6 +93,9 @@ private slots:
     void slotDeviceChange(bool status, QString devicePath);
 
 private:
+    void onMonitorChange(bool status, const QString& devicePath);
+    void onBurstSettled();
+
     KHID::KHIDWatcher* hidWatcher;
     KHidBackend* m_hid;
     KRawInputBackend* m_rawInput;
@@ -89,4 +106,10 @@ private:
     bool watching = false;
     qint64 lastChange = 0;
     QVariantMap connectMap;
+    QStringList m_signature;
+    QTimer m_settled;              // the end of a burst
+    bool m_burstFollowed = false;  // notifications after the first of the burst
+    QPair<bool, QString> m_lastOfBurst;
+    bool m_missed = false;  // notifications while not watching
+    QPair<bool, QString> m_firstMissed;
 };

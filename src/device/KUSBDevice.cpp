@@ -78,8 +78,12 @@ bool KUSBDevice::queryDetail(const QByteArray& path, KHidDetail& out, KHidBacken
     return true;
 }
 
-bool KUSBDevice::openForRead(const QByteArray& path, Handle& out, KHidBackend* backend) {
-    out = backendOr(backend)->open(path, KHidBackend::Access::Read);
+bool KUSBDevice::openForRead(const QByteArray& path, Handle& out, KHidBackend* backend,
+                             bool* denied) {
+    bool refused = false;
+    out = backendOr(backend)->openChecked(path, KHidBackend::Access::Read, &refused);
+    if (denied)
+        *denied = refused;
     if (out == InvalidHandle) {
         std::cout << "error : CreateFile" << std::endl;
         return false;
@@ -87,8 +91,12 @@ bool KUSBDevice::openForRead(const QByteArray& path, Handle& out, KHidBackend* b
     return true;
 }
 
-bool KUSBDevice::openForReadWrite(const QByteArray& path, Handle& out, KHidBackend* backend) {
-    out = backendOr(backend)->open(path, KHidBackend::Access::ReadWrite);
+bool KUSBDevice::openForReadWrite(const QByteArray& path, Handle& out, KHidBackend* backend,
+                                  bool* denied) {
+    bool refused = false;
+    out = backendOr(backend)->openChecked(path, KHidBackend::Access::ReadWrite, &refused);
+    if (denied)
+        *denied = refused;
     if (out == InvalidHandle) {
         std::cout << "error : CreateFile" << std::endl;
         return false;
@@ -129,9 +137,9 @@ bool KUSBDevice::open(quint16 vendorId, quint16 productId, quint16 usage, quint1
         backend);
     if (!found)
         return false;
-    if (!openForReadWrite(detail.devicePath, writeHandle, backend))
+    if (!openForReadWrite(detail.devicePath, writeHandle, backend, &m_accessDenied))
         return false;
-    if (!openForRead(detail.devicePath, readHandle, backend)) {
+    if (!openForRead(detail.devicePath, readHandle, backend, &m_accessDenied)) {
         // The read/write handle is of no use alone; release it at once.
         backend->close(writeHandle);
         writeHandle = InvalidHandle;

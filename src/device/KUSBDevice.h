@@ -30,9 +30,11 @@ public:
     static void enumerateDevices(const HidDeviceVisitor& visitor, KHidBackend* backend = nullptr);
     static bool queryDetail(const QByteArray& path, KHidDetail& out,
                             KHidBackend* backend = nullptr);
-    static bool openForRead(const QByteArray& path, Handle& out, KHidBackend* backend = nullptr);
+    // *denied, when given, tells whether a failure was a refusal of access (permissions).
+    static bool openForRead(const QByteArray& path, Handle& out, KHidBackend* backend = nullptr,
+                            bool* denied = nullptr);
     static bool openForReadWrite(const QByteArray& path, Handle& out,
-                                 KHidBackend* backend = nullptr);
+                                 KHidBackend* backend = nullptr, bool* denied = nullptr);
     static bool getInputReport(Handle handle, uchar* buffer, int length,
                                KHidBackend* backend = nullptr);
     static bool setOutputReport(Handle handle, const uchar* buffer, int length,
@@ -51,6 +53,8 @@ public:
     bool writeOutputReport(quint8 reportId, const uchar* data, int length);
 
     bool isOpened() const { return opened; }
+    // Whether the last open found the interface but the system refused access to it.
+    bool isAccessDenied() const { return m_accessDenied; }
     const KHidDetail& deviceDetail() const { return detail; }
 
 private:
@@ -63,6 +67,7 @@ private:
     uchar outputBuffer[BufferSize];
     uchar inputBuffer[BufferSize];
     bool opened = false;
+    bool m_accessDenied = false;
 };
 
 }  // namespace KHID

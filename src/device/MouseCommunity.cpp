@@ -105,8 +105,18 @@ bool MouseCommunityBT::entryPair() {
     }
     if (!beginPairing()) {
         // The receiver did not take the command: the attempt ends here, and says so, so that
-        // the interface stops waiting and a new attempt can start.
-        emit sigPairResult(false, tr("Failed to start matching, please reconnect the receiver"));
+        // the interface stops waiting and a new attempt can start. Missing access is not
+        // mended by replugging: say what is missing and how to grant it.
+        if (receiverDevice && receiverDevice->isAccessDenied())
+            emit sigPairResult(
+                false, tr("No permission to use the receiver. Install the udev rule "
+                          "70-pointora.rules (the package does it; from the sources: sudo cp "
+                          "packaging/udev/70-pointora.rules /etc/udev/rules.d/ && sudo udevadm "
+                          "control --reload-rules && sudo udevadm trigger), then plug the "
+                          "receiver in again"));
+        else
+            emit sigPairResult(false,
+                               tr("Failed to start matching, please reconnect the receiver"));
         return false;
     }
     const bool ok = pollPairResult();

@@ -27,6 +27,12 @@ public:
 
     // Opens an interface for report exchange; InvalidHandle on failure (the reason is logged).
     virtual Handle open(const QByteArray& path, Access access) = 0;
+    // Like open; on failure *denied tells whether the system refused access (permissions), which
+    // the user can mend, rather than the interface being gone or broken.
+    virtual Handle openChecked(const QByteArray& path, Access access, bool* denied) {
+        *denied = false;
+        return open(path, access);
+    }
     virtual void close(Handle handle) = 0;
     // GET_REPORT of an input report: byte 0 holds the report ID on entry and on return; the
     // buffer has the interface's full input report length.

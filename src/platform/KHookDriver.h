@@ -53,4 +53,14 @@ public:
     virtual bool readKey(quint32* code) = 0;
     virtual bool setMouseMask(quint32 mask) = 0;
     virtual bool setKeyboardMask(quint32 mask) = 0;
+
+    // Whether a failed open or registration may succeed when tried again a moment later (a
+    // driver that is still being loaded). A driver whose failures last answers false, and the
+    // hook then tries once instead of waiting through its retries.
+    virtual bool retriesHelp() const { return true; }
+
+signals:
+    // A device the driver should take over stays the system's (reason: KDeviceRefusal::Reason).
+    // May be emitted from any thread.
+    void deviceRefused(const QString& node, const QString& name, int reason);
 };

@@ -82,6 +82,8 @@ struct KKeyboardHookRecord {
     quint32 vkCode = 0;
     quint32 flags = 0;
     quintptr extraInfo = 0;
+    // The key is held and the system repeats it: a further key-down, not a new press.
+    bool repeat = false;
 };
 
 class KLowLevelHookBackend : public QObject {
@@ -104,6 +106,12 @@ public:
     // The raw-input name patterns of the devices the hooks are meant for. A system with global
     // hooks ignores them; one that must take devices over one by one takes only these.
     virtual void setDevicePatterns(const QStringList& patterns) = 0;
-    // The key masks the procedures apply, for backends that report or optimise on them.
+    // The key masks the procedures apply. A backend that takes devices over one by one takes
+    // only those that can produce a selected key.
     virtual void setMasks(quint32 mouseMask, quint32 keyboardMask) = 0;
+
+signals:
+    // A device the hooks should take over stays the system's (reason: KDeviceRefusal::Reason).
+    // May be emitted from any thread.
+    void deviceRefused(const QString& node, const QString& name, int reason);
 };

@@ -169,6 +169,21 @@
     </message>
 </context>
 <context>
+    <name>KDeviceHook</name>
+    <message>
+        <source>its force feedback cannot be passed on</source>
+        <translation>its force feedback cannot be passed on</translation>
+    </message>
+    <message>
+        <source>no virtual device can be created to pass its other events on (check access to /dev/uinput)</source>
+        <translation>no virtual device can be created to pass its other events on (check access to /dev/uinput)</translation>
+    </message>
+    <message>
+        <source>%1 (%2) is not taken over: %3.</source>
+        <translation>%1 (%2) is not taken over: %3.</translation>
+    </message>
+</context>
+<context>
     <name>KDialogDriverFix</name>
     <message>
         <source>Failed to open Driver</source>
@@ -843,6 +858,10 @@
     <message>
         <source>Failed to match</source>
         <translation>Failed to match</translation>
+    </message>
+    <message>
+        <source>No permission to use the receiver. Install the udev rule 70-pointora.rules (the package does it; from the sources: sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/ &amp;&amp; sudo udevadm control --reload-rules &amp;&amp; sudo udevadm trigger), then plug the receiver in again</source>
+        <translation>No permission to use the receiver. Install the udev rule 70-pointora.rules (the package does it; from the sources: sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/ &amp;&amp; sudo udevadm control --reload-rules &amp;&amp; sudo udevadm trigger), then plug the receiver in again</translation>
     </message>
 </context>
 <context>

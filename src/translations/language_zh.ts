@@ -169,6 +169,21 @@
     </message>
 </context>
 <context>
+    <name>KDeviceHook</name>
+    <message>
+        <source>its force feedback cannot be passed on</source>
+        <translation>它的力反馈无法转发</translation>
+    </message>
+    <message>
+        <source>no virtual device can be created to pass its other events on (check access to /dev/uinput)</source>
+        <translation>无法创建转发其其余事件的虚拟设备（请检查 /dev/uinput 的访问权限）</translation>
+    </message>
+    <message>
+        <source>%1 (%2) is not taken over: %3.</source>
+        <translation>%1（%2）未被接管：%3。</translation>
+    </message>
+</context>
+<context>
     <name>KDialogDriverFix</name>
     <message>
         <source>Failed to open Driver</source>
@@ -843,6 +858,10 @@
     <message>
         <source>Failed to match</source>
         <translation>对码失败</translation>
+    </message>
+    <message>
+        <source>No permission to use the receiver. Install the udev rule 70-pointora.rules (the package does it; from the sources: sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/ &amp;&amp; sudo udevadm control --reload-rules &amp;&amp; sudo udevadm trigger), then plug the receiver in again</source>
+        <translation>没有使用接收器的权限。请安装 udev 规则 70-pointora.rules（安装包会自动安装；从源码安装：sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/ &amp;&amp; sudo udevadm control --reload-rules &amp;&amp; sudo udevadm trigger），然后重新插入接收器</translation>
     </message>
 </context>
 <context>

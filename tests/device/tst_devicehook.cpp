@@ -230,14 +230,13 @@ private slots:
         QTRY_COMPARE(spy.count(), 1);
         QCOMPARE(spy.first().at(0).value<quint32>(), 0x10u);
         newLog();
+        // An ordinary mouse is never touched: its press reaches the system and is not replayed.
         QCOMPARE(m_sim->execute("press forward via other").line(), QString("ok"));
         QList<QJsonObject> lines = newLog();
-        QCOMPARE(ofKind(lines, "swallowed").size(), 2);
-        QTRY_VERIFY(!ofKind(lines += newLog(), "mouse").isEmpty());
-        const QJsonObject replay = ofKind(lines, "mouse").first();
-        QCOMPARE(replay.value("flags").toInt(), 0x180);
-        QCOMPARE(replay.value("data").toInt(), 2);
-        QCOMPARE(replay.value("tag").toInt(), 9591);
+        QCOMPARE(ofKind(lines, "swallowed").size(), 0);
+        QCOMPARE(ofKind(lines, "system").size(), 2);
+        QTest::qWait(150);  // well past the confirmation window
+        QVERIFY(ofKind(lines += newLog(), "mouse").isEmpty());
         QCOMPARE(spy.count(), 1);
     }
 };

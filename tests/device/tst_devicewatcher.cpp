@@ -79,27 +79,83 @@ private slots:
                  QStringLiteral("/dev/hidraw%1").arg(signalled.indexOf(true)));
     }
 
+    // Notifications before watching starts are not forwarded one by one, but they are not lost:
+    // startWatch signals one change for them.
     void watchingSwitches() {
         Rig rig;
         QSignalSpy spy(&rig.watcher, &KDeviceWatcher::sigDeviceChange);
         rig.watcher.stopWatch();  // without startWatch: nothing happens
         rig.now += 100;
         rig.monitor.change(true, "a");
+        rig.now += 100;
+        rig.monitor.change(false, "a2");
         QCOMPARE(spy.count(), 0);  // not watching yet
         rig.watcher.startWatch();
+        QCOMPARE(spy.count(), 1);  // what was missed, once
+        QCOMPARE(spy.last().at(1).toString(), QString("a"));
         rig.watcher.startWatch();
+        QCOMPARE(spy.count(), 1);
         rig.now += 100;
         rig.monitor.change(true, "b");
-        QCOMPARE(spy.count(), 1);  // connected once
+        QCOMPARE(spy.count(), 2);  // connected once
         rig.watcher.stopWatch();
         rig.now += 100;
         rig.monitor.change(false, "b");
-        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.count(), 2);
+        rig.now += 100;
         rig.watcher.startWatch();
+        QCOMPARE(spy.count(), 3);
         rig.now += 100;
         rig.monitor.change(false, "c");
-        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.count(), 4);
         QCOMPARE(spy.last().at(0).toBool(), false);
+        rig.now += 100;
+        rig.watcher.startWatch();  // nothing missed: nothing to signal
+        QCOMPARE(spy.count(), 4);
+    }
+
+    // The first notification of a burst is signalled at once; a burst of several ends with one
+    // more signal once it settled, with the last notification, so its final state is seen.
+    void burstEndIsSignalled() {
+        Rig rig;
+        rig.watcher.startWatch();
+        QSignalSpy spy(&rig.watcher, &KDeviceWatcher::sigDeviceChange);
+        rig.now += 100;
+        rig.monitor.change(true, "first");
+        rig.monitor.change(false, "second");
+        rig.monitor.change(true, "third");
+        QCOMPARE(spy.count(), 1);
+        QTRY_COMPARE(spy.count(), 2);
+        QCOMPARE(spy.last().at(1).toString(), QString("third"));
+        QTest::qWait(3 * int(KDeviceWatcher::DebounceMs));
+        QCOMPARE(spy.count(), 2);
+        // A single notification is one signal, nothing follows it.
+        rig.now += 100;
+        rig.monitor.change(false, "alone");
+        QCOMPARE(spy.count(), 3);
+        QTest::qWait(3 * int(KDeviceWatcher::DebounceMs));
+        QCOMPARE(spy.count(), 3);
+    }
+
+    // A receiver that takes long is not told about the same burst again and again: the burst is
+    // measured from the end of the last signal.
+    void slowReceiverSeesOneBurst() {
+        Rig rig;
+        rig.watcher.startWatch();
+        QSignalSpy spy(&rig.watcher, &KDeviceWatcher::sigDeviceChange);
+        int calls = 0;
+        connect(&rig.watcher, &KDeviceWatcher::sigDeviceChange, &rig.watcher, [&] {
+            ++calls;
+            rig.now += 500;  // a slow restart
+        });
+        rig.now += 100;
+        rig.monitor.change(true, "a");  // signalled, takes 500 ms
+        rig.monitor.change(true, "b");  // queued meanwhile: same burst
+        rig.monitor.change(true, "c");
+        QCOMPARE(calls, 1);
+        QTRY_COMPARE(calls, 2);
+        QTest::qWait(3 * int(KDeviceWatcher::DebounceMs));
+        QCOMPARE(calls, 2);
     }
 
     void resumeIsForwarded() {

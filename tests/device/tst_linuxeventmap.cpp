@@ -44,8 +44,11 @@ private slots:
             << EV_KEY << BTN_EXTRA << 1 << QList<quint32>{0x10, 0x10, 0, 1};
         QTest::newRow("forward release")
             << EV_KEY << BTN_EXTRA << 0 << QList<quint32>{0x10, 0x10, 0, 0};
-        QTest::newRow("back (BTN_BACK)")
-            << EV_KEY << BTN_BACK << 1 << QList<quint32>{0x8, 0x8, 0, 1};
+        QTest::newRow("back (BTN_SIDE, button 4)")
+            << EV_KEY << BTN_SIDE << 1 << QList<quint32>{0x8, 0x8, 0, 1};
+        // Buttons 6 and 7 have names that sound like the side buttons but are other buttons.
+        QTest::newRow("button 6 (BTN_FORWARD)") << EV_KEY << BTN_FORWARD << 1 << QList<quint32>{};
+        QTest::newRow("button 7 (BTN_BACK)") << EV_KEY << BTN_BACK << 1 << QList<quint32>{};
         QTest::newRow("left") << EV_KEY << BTN_LEFT << 1 << QList<quint32>{0x1, 0x1, 0, 1};
         QTest::newRow("two notches up")
             << EV_REL << REL_WHEEL << 2 << QList<quint32>{0x101, 0x20, 0, 2};
@@ -186,13 +189,21 @@ private slots:
         QVERIFY(!mouseHookRecord(EV_REL, REL_X, 3, &mouse));
         QVERIFY(!mouseHookRecord(EV_REL, REL_WHEEL_HI_RES, 120, &mouse));
         QVERIFY(!mouseHookRecord(EV_KEY, KEY_A, 1, &mouse));
+        QVERIFY(!mouseHookRecord(EV_KEY, BTN_FORWARD, 1, &mouse));
+        QVERIFY(!mouseHookRecord(EV_KEY, BTN_BACK, 1, &mouse));
+        QCOMPARE(hookButtonCode(BTN_SIDE), 0x8u);
+        QCOMPARE(hookButtonCode(BTN_EXTRA), 0x10u);
+        QCOMPARE(hookButtonCode(BTN_LEFT), 0u);  // the Bluetooth hook never takes the left button
+        QCOMPARE(hookButtonCode(BTN_BACK), 0u);
 
         KKeyboardHookRecord key;
         QVERIFY(keyboardHookRecord(EV_KEY, KEY_VOLUMEUP, 1, &key));
         QCOMPARE(key.vkCode, VkVolumeUp);
         QCOMPARE(key.flags, 0u);
-        QVERIFY(keyboardHookRecord(EV_KEY, KEY_VOLUMEUP, 2, &key));  // a repeat is a key-down
+        QVERIFY(!key.repeat);
+        QVERIFY(keyboardHookRecord(EV_KEY, KEY_VOLUMEUP, 2, &key));  // a repeat is a key-down...
         QCOMPARE(key.flags, 0u);
+        QVERIFY(key.repeat);  // ...but not a new press
         QVERIFY(keyboardHookRecord(EV_KEY, KEY_PLAYPAUSE, 0, &key));
         QCOMPARE(key.vkCode, VkMediaPlayPause);
         QCOMPARE(key.flags, LlkhfUp);
@@ -208,6 +219,7 @@ private slots:
         QCOMPARE(rawMouseFlags(EV_KEY, BTN_SIDE, 1), F::Button4Down);
         QCOMPARE(rawMouseFlags(EV_REL, REL_WHEEL, 1), F::Wheel);
         QCOMPARE(rawMouseFlags(EV_REL, REL_X, 1), quint16(0));
+        QCOMPARE(rawMouseFlags(EV_KEY, BTN_BACK, 1), quint16(0));
     }
 
     // Bluetooth devices get the name form the recognition patterns expect.

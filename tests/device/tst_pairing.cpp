@@ -67,9 +67,7 @@ class TestPairing : public QObject {
         devices = std::make_unique<KSimDevices>(controller.get());
         hid = std::make_unique<KSimHidBackend>(devices.get());
         firmwarePtr = std::make_unique<KSimReceiverFirmware>();
-        devices->setPairingResponder(
-            [this](const uchar* r, int n) { return firmware().receiveOutputReport(r, n); },
-            [this](uchar* r, int n) { return firmware().sendInputReport(r, n); });
+        firmware().serve(devices.get());
         firmware().registerCommands(controller.get());
     }
 
@@ -185,6 +183,25 @@ private slots:
         QCOMPARE(exchanges(logPath), QStringList({"out:fail", "out:fail", "out:fail"}));
         // The next attempt starts and, with the receiver answering again, pairs.
         QCOMPARE(controller->execute("receiver io-ok").line(), QString("ok"));
+        QCOMPARE(controller->execute("receiver pairing succeed-after 1").line(), QString("ok"));
+        result = pairOnce(pair);
+        QCOMPARE(result.value(0).toBool(), true);
+    }
+
+    // Without access to the receiver's node, the attempt says what is missing and how to grant
+    // it, not that the receiver should be replugged; with access granted it pairs.
+    void missingAccessIsNamed() {
+        setUpSimulation({"receiver"});
+        QCOMPARE(controller->execute("receiver access denied").line(), QString("ok"));
+        MCPairMutiThread pair(hid.get());
+        QList<QVariant> result = pairOnce(pair);
+        QCOMPARE(result.value(0).toBool(), false);
+        const QString message = result.value(1).toString();
+        QVERIFY2(message.contains("No permission") && message.contains("70-pointora.rules") &&
+                     message.contains("udevadm"),
+                 qPrintable(message));
+        QVERIFY(!message.contains("reconnect"));
+        QCOMPARE(controller->execute("receiver access granted").line(), QString("ok"));
         QCOMPARE(controller->execute("receiver pairing succeed-after 1").line(), QString("ok"));
         result = pairOnce(pair);
         QCOMPARE(result.value(0).toBool(), true);

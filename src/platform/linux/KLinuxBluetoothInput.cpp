@@ -1,6 +1,7 @@
 #include "platform/linux/KLinuxBluetoothInput.h"
 
 #include "platform/KDeviceMonitor.h"
+#include "platform/KHookCodes.h"
 #include "platform/linux/KLinuxEventMap.h"
 #include "platform/linux/KLinuxUdev.h"
 
@@ -15,18 +16,19 @@ namespace {
 
 const QString kPurpose = QStringLiteral("to take over the Bluetooth devices' buttons and keys");
 
-bool hasHookButtons(libevdev* device) {
-    for (unsigned code : {BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_EXTRA, BTN_BACK, BTN_FORWARD})
-        if (libevdev_has_event_code(device, EV_KEY, code))
+// Whether a device has a button or consumer key that a procedure is installed for and the
+// masks select.
+bool producesHookedKey(libevdev* device, bool mouse, quint32 mouseMask, bool keyboard,
+                       quint32 keyboardMask) {
+    for (unsigned code = 0; code <= KEY_MAX; ++code) {
+        if (!libevdev_has_event_code(device, EV_KEY, code))
+            continue;
+        if (mouse && (KLinuxEventMap::hookButtonCode(quint16(code)) & mouseMask))
             return true;
-    return false;
-}
-
-bool hasHookKeys(libevdev* device) {
-    for (unsigned code = 0; code <= KEY_MAX; ++code)
-        if (libevdev_has_event_code(device, EV_KEY, code) &&
-            KLinuxEventMap::keyboardHookRecord(EV_KEY, quint16(code), 1, nullptr))
+        if (keyboard && (KHookCodes::keyboardMaskBit(KLinuxEventMap::consumerUsage(quint16(code))) &
+                         keyboardMask))
             return true;
+    }
     return false;
 }
 
@@ -56,12 +58,22 @@ KLinuxLowLevelHookBackend::KLinuxLowLevelHookBackend(KLinuxRawInputBackend* rawI
                                                      KDeviceMonitor* monitor, QObject* parent)
     : KLowLevelHookBackend(parent),
       m_rawInput(rawInput),
-      m_reader(kPurpose, [this](const KLinuxEventReader::Node& node,
-                                std::vector<input_event>& frame) { filter(node, frame); }) {
-    connect(monitor, &KDeviceMonitor::deviceChanged, this, [this] {
+      m_reader(
+          kPurpose,
+          [this](const KLinuxEventReader::Node& node, std::vector<input_event>& frame) {
+              filter(node, frame);
+          },
+          [this](const QByteArray& devnode, const QString& name, int reason) {
+              emit deviceRefused(QString::fromUtf8(devnode), name, reason);
+          }) {
+    m_update.setSingleShot(true);
+    m_update.setInterval(0);
+    connect(&m_update, &QTimer::timeout, this, [this] {
         if (m_reader.isRunning())
             updateGrabs();
     });
+    connect(monitor, &KDeviceMonitor::deviceChanged, this,
+            &KLinuxLowLevelHookBackend::scheduleUpdate);
 }
 
 KLinuxLowLevelHookBackend::~KLinuxLowLevelHookBackend() {
@@ -76,7 +88,7 @@ bool KLinuxLowLevelHookBackend::replaceProc(Proc* slot, Proc proc) {
         QMutexLocker lock(&m_procMutex);  // waits for a procedure still running
         *slot = std::move(proc);
     }
-    updateGrabs();
+    scheduleUpdate();
     return true;
 }
 
@@ -98,13 +110,15 @@ void KLinuxLowLevelHookBackend::removeKeyboardHook() {
 
 void KLinuxLowLevelHookBackend::setDevicePatterns(const QStringList& patterns) {
     m_patterns = patterns;
-    if (m_reader.isRunning())
-        updateGrabs();
+    scheduleUpdate();
 }
 
 void KLinuxLowLevelHookBackend::setMasks(quint32 mouseMask, quint32 keyboardMask) {
-    Q_UNUSED(mouseMask);
-    Q_UNUSED(keyboardMask);  // the procedures apply the masks; every recognised node is taken
+    if (m_mouseMask == mouseMask && m_keyboardMask == keyboardMask)
+        return;
+    m_mouseMask = mouseMask;
+    m_keyboardMask = keyboardMask;
+    scheduleUpdate();
 }
 
 void KLinuxLowLevelHookBackend::updateGrabs() {
@@ -115,26 +129,27 @@ void KLinuxLowLevelHookBackend::updateGrabs() {
         mouse = bool(m_mouseProc);
         keyboard = bool(m_keyboardProc);
     }
-    if (!mouse && !keyboard) {
-        m_reader.stop();  // lets go of every device and removes the pass-through devices
-        return;
-    }
+    const quint32 mouseMask = m_mouseMask;
+    const quint32 keyboardMask = m_keyboardMask;
     QList<KLinuxEventReader::Node> nodes;
-    for (const KLinuxUdev::InputNode& node : KLinuxUdev::inputNodes()) {
-        if (node.bus != BUS_BLUETOOTH)
-            continue;
-        const QByteArray name = KLinuxEventMap::rawInputName(node.bus, node.vendor, node.product,
-                                                             node.version, node.sysname);
-        const bool recognised =
-            std::any_of(m_patterns.begin(), m_patterns.end(),
-                        [&](const QString& p) { return name.contains(p.toLatin1()); });
-        if (recognised)
-            nodes << KLinuxEventReader::Node{node.devnode, node.handle};
+    if (mouse || keyboard) {
+        for (const KLinuxUdev::InputNode& node : KLinuxUdev::inputNodes()) {
+            if (node.bus != BUS_BLUETOOTH)
+                continue;
+            const QByteArray name = KLinuxEventMap::rawInputName(
+                node.bus, node.vendor, node.product, node.version, node.sysname);
+            const bool recognised =
+                std::any_of(m_patterns.begin(), m_patterns.end(),
+                            [&](const QString& p) { return name.contains(p.toLatin1()); });
+            if (recognised)
+                nodes << KLinuxEventReader::Node{node.devnode, node.handle};
+        }
+        if (!KLinuxEventReader::checkAccess(nodes, kPurpose))
+            nodes.clear();
     }
-    if (!KLinuxEventReader::checkAccess(nodes, kPurpose))
-        nodes.clear();
-    m_reader.setNodes(nodes, [mouse, keyboard](libevdev* device) {
-        return (mouse && hasHookButtons(device)) || (keyboard && hasHookKeys(device));
+    // Only the devices with a key that has a function are taken over.
+    m_reader.setNodes(nodes, [=](libevdev* device) {
+        return producesHookedKey(device, mouse, mouseMask, keyboard, keyboardMask);
     });
 }
 

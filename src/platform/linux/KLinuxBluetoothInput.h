@@ -6,6 +6,9 @@
 
 #include <QMutex>
 #include <QSet>
+#include <QTimer>
+
+#include <atomic>
 
 class KDeviceMonitor;
 
@@ -26,9 +29,11 @@ private:
 };
 
 // Low-level hooks on Linux: there are no global hooks, so the recognised Bluetooth devices are
-// taken over one by one (with pass-through) while a hook is installed, and each of their events
-// becomes a hook record for the installed procedure and a raw-input record. The procedures run
-// on the reader's thread.
+// taken over one by one (each with its pass-through device) while a hook is installed and the
+// masks select a key the device has; each of their events becomes a hook record for the
+// installed procedure and a raw-input record. No other device is ever touched. The procedures
+// run on the reader's thread. Changes (procedures, masks, devices) are looked at once per turn of
+// the event loop, so a hook removed and installed again at once keeps its devices.
 class KLinuxLowLevelHookBackend : public KLowLevelHookBackend {
     Q_OBJECT
 public:
@@ -48,11 +53,15 @@ private:
     template <typename Proc>
     bool replaceProc(Proc* slot, Proc proc);
     void updateGrabs();
+    void scheduleUpdate() { m_update.start(); }
     void filter(const KLinuxEventReader::Node& node, std::vector<input_event>& frame);
 
     KLinuxRawInputBackend* m_rawInput;
     KLinuxEventReader m_reader;
+    QTimer m_update;
     QStringList m_patterns;
+    std::atomic<quint32> m_mouseMask{0};
+    std::atomic<quint32> m_keyboardMask{0};
     QMutex m_procMutex;  // held while a procedure runs; guards the two below
     MouseProc m_mouseProc;
     KeyboardProc m_keyboardProc;

@@ -2,20 +2,35 @@
 
 #include "platform/KVirtualDeviceIdentity.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QDebug>
 #include <QSocketNotifier>
 
 #include <libudev.h>
+#include <unistd.h>
 
 namespace {
+
+const QString kLogind = QStringLiteral("org.freedesktop.login1");
+const QString kManagerPath = QStringLiteral("/org/freedesktop/login1");
+const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
+const QString kSession = QStringLiteral("org.freedesktop.login1.Session");
+const QString kUser = QStringLiteral("org.freedesktop.login1.User");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
 quint16 hexAttribute(udev_device* device, const char* name) {
     const char* value = device ? udev_device_get_sysattr_value(device, name) : nullptr;
     return value ? quint16(QByteArray(value).trimmed().toUInt(nullptr, 16)) : 0;
 }
 
-// Whether an arriving evdev node belongs to one of the program's own virtual devices.
+// Whether an arriving evdev node belongs to one of the program's own virtual devices, read from
+// sysfs (for devices that existed before the monitor started).
 bool isOwnNode(udev_device* device) {
     udev_device* input = udev_device_get_parent_with_subsystem_devtype(device, "input", nullptr);
     if (!input)
@@ -26,7 +41,29 @@ bool isOwnNode(udev_device* device) {
                                                hexAttribute(input, "id/vendor"));
 }
 
+QByteArray udevProperty(udev_device* device, const char* name) {
+    const char* value = udev_device_get_property_value(device, name);
+    return value ? QByteArray(value) : QByteArray();
+}
+
 }  // namespace
+
+bool KLinuxDeviceMonitor::isOwnInputEvent(const QByteArray& name, const QByteArray& product) {
+    // NAME="\"Pointora virtual keyboard\"", PRODUCT="6/2577/11/1" (bus/vendor/product/version).
+    QByteArray plain = name;
+    if (plain.size() >= 2 && plain.startsWith('"') && plain.endsWith('"'))
+        plain = plain.mid(1, plain.size() - 2);
+    const QList<QByteArray> ids = product.split('/');
+    if (ids.size() < 2)
+        return false;
+    bool busOk = false;
+    bool vendorOk = false;
+    const uint bus = ids.at(0).toUInt(&busOk, 16);
+    const uint vendor = ids.at(1).toUInt(&vendorOk, 16);
+    return busOk && vendorOk && bus <= 0xFFFF && vendor <= 0xFFFF &&
+           KVirtualDeviceIdentity::isOwnDevice(QString::fromUtf8(plain), quint16(bus),
+                                               quint16(vendor));
+}
 
 KLinuxDeviceMonitor::KLinuxDeviceMonitor(QObject* parent) : KDeviceMonitor(parent) {
     m_settle.setSingleShot(true);
@@ -43,16 +80,9 @@ KLinuxDeviceMonitor::~KLinuxDeviceMonitor() {
 }
 
 bool KLinuxDeviceMonitor::start() {
-    if (!m_sleepWatched) {
-        m_sleepWatched = true;
-        QDBusConnection bus = QDBusConnection::systemBus();
-        if (!bus.isConnected() ||
-            !bus.connect(QStringLiteral("org.freedesktop.login1"),
-                         QStringLiteral("/org/freedesktop/login1"),
-                         QStringLiteral("org.freedesktop.login1.Manager"),
-                         QStringLiteral("PrepareForSleep"), this, SLOT(onPrepareForSleep(bool))))
-            qInfo().noquote() << "[Info] logind is not reachable on the system bus: the device "
-                                 "hook is not set up again after sleep";
+    if (!m_sessionWatched) {
+        m_sessionWatched = true;
+        watchSession();
     }
     if (m_notifier)
         return true;
@@ -79,21 +109,34 @@ void KLinuxDeviceMonitor::readEvents() {
         const char* action = udev_device_get_action(device);
         const char* node = udev_device_get_devnode(device);
         const char* sysname = udev_device_get_sysname(device);
+        const char* path = udev_device_get_devpath(device);
         const QByteArray name = sysname ? QByteArray(sysname) : QByteArray();
-        const bool interesting = node && (name.startsWith("hidraw") || name.startsWith("event"));
+        const QByteArray devpath = path ? QByteArray(path) : QByteArray();
         const bool add = action && qstrcmp(action, "add") == 0;
         const bool remove = action && qstrcmp(action, "remove") == 0;
-        if (interesting && (add || remove)) {
-            const QByteArray devnode(node);
+        if (!node && name.startsWith("input")) {
+            // The input device above the event node: its own event says whose it is, even when
+            // the device is gone by the time the event is read.
+            if (add &&
+                isOwnInputEvent(udevProperty(device, "NAME"), udevProperty(device, "PRODUCT")))
+                m_ownInputs.insert(devpath);
+            else if (remove)
+                m_ownInputs.remove(devpath);
+        } else if (node && (name.startsWith("hidraw") || name.startsWith("event")) &&
+                   (add || remove)) {
             bool own = false;
-            if (add && name.startsWith("event") && isOwnNode(device)) {
-                m_ownNodes.insert(devnode);
-                own = true;
-            } else if (remove) {
-                own = m_ownNodes.remove(devnode);
+            if (name.startsWith("event")) {
+                const QByteArray parent = devpath.left(devpath.lastIndexOf('/'));
+                if (add) {
+                    own = m_ownInputs.contains(parent) || isOwnNode(device);
+                    if (own)
+                        m_ownNodes.insert(devpath);
+                } else {
+                    own = m_ownNodes.remove(devpath) || m_ownInputs.contains(parent);
+                }
             }
             if (!own) {
-                m_pending.append(qMakePair(add, QString::fromUtf8(devnode)));
+                m_pending.append(qMakePair(add, QString::fromUtf8(node)));
                 m_settle.start();
             }
         }
@@ -111,4 +154,132 @@ void KLinuxDeviceMonitor::flush() {
 void KLinuxDeviceMonitor::onPrepareForSleep(bool sleeping) {
     if (!sleeping)
         emit sessionResumed();
+}
+
+// logind tells when the system wakes from sleep and whether the session is active. Our session
+// is the one named by XDG_SESSION_ID, else the session of this process, else the user's display
+// session (programs started by a desktop's launcher often sit outside the session's scope). All
+// calls are asynchronous: the window never waits for the system bus.
+void KLinuxDeviceMonitor::watchSession() {
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected() ||
+        !bus.connect(kLogind, kManagerPath, kManager, QStringLiteral("PrepareForSleep"), this,
+                     SLOT(onPrepareForSleep(bool)))) {
+        qInfo().noquote() << "[Info] logind is not reachable on the system bus: the device hook "
+                             "is not set up again after sleep and follows no session switch";
+        return;
+    }
+    auto call = [bus](const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& arguments) mutable {
+        QDBusMessage message = QDBusMessage::createMethodCall(kLogind, path, interface, method);
+        message.setArguments(arguments);
+        return new QDBusPendingCallWatcher(bus.asyncCall(message));
+    };
+    auto fromUser = [this, call]() mutable {
+        auto* user = call(kManagerPath, kManager, QStringLiteral("GetUser"),
+                          {QVariant::fromValue(uint(::getuid()))});
+        connect(user, &QDBusPendingCallWatcher::finished, this,
+                [this, call](QDBusPendingCallWatcher* w) mutable {
+                    w->deleteLater();
+                    QDBusPendingReply<QDBusObjectPath> reply = *w;
+                    if (reply.isError()) {
+                        qInfo().noquote() << "[Info] no logind session found for this program: "
+                                             "the device hook follows no session switch";
+                        return;
+                    }
+                    auto* display = call(reply.value().path(), kProperties, QStringLiteral("Get"),
+                                         {kUser, QStringLiteral("Display")});
+                    connect(display, &QDBusPendingCallWatcher::finished, this,
+                            [this](QDBusPendingCallWatcher* d) {
+                                d->deleteLater();
+                                QDBusPendingReply<QDBusVariant> value = *d;
+                                QString id;
+                                QDBusObjectPath path;
+                                if (!value.isError()) {
+                                    const QDBusArgument arg =
+                                        value.value().variant().value<QDBusArgument>();
+                                    arg.beginStructure();
+                                    arg >> id >> path;
+                                    arg.endStructure();
+                                }
+                                if (path.path().isEmpty() || path.path() == QLatin1String("/"))
+                                    qInfo().noquote()
+                                        << "[Info] no logind session found for this program: "
+                                           "the device hook follows no session switch";
+                                else
+                                    sessionFound(path.path());
+                            });
+                });
+    };
+    auto fromPid = [this, call, fromUser]() mutable {
+        auto* own = call(kManagerPath, kManager, QStringLiteral("GetSessionByPID"),
+                         {QVariant::fromValue(uint(::getpid()))});
+        connect(own, &QDBusPendingCallWatcher::finished, this,
+                [this, fromUser](QDBusPendingCallWatcher* w) mutable {
+                    w->deleteLater();
+                    QDBusPendingReply<QDBusObjectPath> reply = *w;
+                    if (reply.isError())
+                        fromUser();
+                    else
+                        sessionFound(reply.value().path());
+                });
+    };
+    const QString id = qEnvironmentVariable("XDG_SESSION_ID");
+    if (id.isEmpty()) {
+        fromPid();
+        return;
+    }
+    auto* named = call(kManagerPath, kManager, QStringLiteral("GetSession"), {id});
+    connect(named, &QDBusPendingCallWatcher::finished, this,
+            [this, fromPid](QDBusPendingCallWatcher* w) mutable {
+                w->deleteLater();
+                QDBusPendingReply<QDBusObjectPath> reply = *w;
+                if (reply.isError())
+                    fromPid();
+                else
+                    sessionFound(reply.value().path());
+            });
+}
+
+void KLinuxDeviceMonitor::sessionFound(const QString& path) {
+    m_sessionPath = path;
+    QDBusConnection::systemBus().connect(
+        kLogind, path, kProperties, QStringLiteral("PropertiesChanged"), this,
+        SLOT(onSessionPropertiesChanged(QString, QVariantMap, QStringList)));
+    qInfo().noquote() << "[Info] following the logind session" << path;
+    readSessionActive();
+}
+
+void KLinuxDeviceMonitor::readSessionActive() {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kLogind, m_sessionPath, kProperties, QStringLiteral("Get"));
+    message.setArguments({kSession, QStringLiteral("Active")});
+    auto* watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        QDBusPendingReply<QDBusVariant> reply = *w;
+        if (!reply.isError())
+            setSessionActive(reply.value().variant().toBool());
+    });
+}
+
+void KLinuxDeviceMonitor::onSessionPropertiesChanged(const QString& interface,
+                                                     const QVariantMap& changed,
+                                                     const QStringList& invalidated) {
+    if (interface != kSession)
+        return;
+    if (changed.contains(QStringLiteral("Active")))
+        setSessionActive(changed.value(QStringLiteral("Active")).toBool());
+    else if (invalidated.contains(QStringLiteral("Active")))
+        readSessionActive();
+}
+
+void KLinuxDeviceMonitor::setSessionActive(bool active) {
+    if (active == m_sessionActive)
+        return;
+    m_sessionActive = active;
+    qInfo().noquote() << (active ? "[Info] the session is active again"
+                                 : "[Info] the session is no longer active");
+    emit sessionActiveChanged(active);
 }

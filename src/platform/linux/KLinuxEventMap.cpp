@@ -30,11 +30,10 @@ quint32 buttonCode(quint16 key) {
             return KHookCodes::Right;
         case BTN_MIDDLE:
             return KHookCodes::Middle;
+        // Buttons 4 and 5; BTN_FORWARD and BTN_BACK are buttons 6 and 7 of such mice.
         case BTN_SIDE:
-        case BTN_BACK:
             return KHookCodes::Back;
         case BTN_EXTRA:
-        case BTN_FORWARD:
             return KHookCodes::Forward;
         default:
             return 0;
@@ -48,6 +47,11 @@ quint32 consumerUsage(quint16 key) {
         if (row.key == key)
             return row.usage;
     return 0;
+}
+
+quint32 hookButtonCode(quint16 key) {
+    const quint32 code = buttonCode(key);
+    return code == KHookCodes::Left ? 0 : code;
 }
 
 bool driverEvent(quint16 type, quint16 code, qint32 value, DriverEvent* out) {
@@ -136,12 +140,10 @@ bool mouseHookRecord(quint16 type, quint16 code, qint32 value, KMouseHookRecord*
                 record.message = down ? WmMButtonDown : WmMButtonUp;
                 break;
             case BTN_SIDE:
-            case BTN_BACK:
                 record.message = down ? WmXButtonDown : WmXButtonUp;
                 record.mouseData = XButton1 << 16;
                 break;
             case BTN_EXTRA:
-            case BTN_FORWARD:
                 record.message = down ? WmXButtonDown : WmXButtonUp;
                 record.mouseData = XButton2 << 16;
                 break;
@@ -167,7 +169,8 @@ bool keyboardHookRecord(quint16 type, quint16 code, qint32 value, KKeyboardHookR
         return false;
     KKeyboardHookRecord record;
     record.vkCode = vk;
-    record.flags = value == 0 ? KHookValues::LlkhfUp : 0;  // a repeat is another key-down
+    record.flags = value == 0 ? KHookValues::LlkhfUp : 0;
+    record.repeat = value == 2;  // another key-down of a held key, not a new press
     if (out)
         *out = record;
     return true;
@@ -188,10 +191,8 @@ quint16 rawMouseFlags(quint16 type, quint16 code, qint32 value) {
         case BTN_MIDDLE:
             return down ? F::MiddleDown : F::MiddleUp;
         case BTN_SIDE:
-        case BTN_BACK:
             return down ? F::Button4Down : F::Button4Up;
         case BTN_EXTRA:
-        case BTN_FORWARD:
             return down ? F::Button5Down : F::Button5Up;
         default:
             return 0;

@@ -19,6 +19,10 @@ namespace KLinuxEventMap {
 // handles; 0 for any other key.
 quint32 consumerUsage(quint16 key);
 
+// The device key code the Bluetooth mouse hook gives a button (right, middle, back = BTN_SIDE,
+// forward = BTN_EXTRA); 0 for the left button and every other key.
+quint32 hookButtonCode(quint16 key);
+
 // One receiver event as the filter driver sees it.
 struct DriverEvent {
     quint32 code = 0;     // device key code

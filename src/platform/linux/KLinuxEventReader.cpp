@@ -1,5 +1,6 @@
 #include "platform/linux/KLinuxEventReader.h"
 
+#include "platform/KDeviceRefusal.h"
 #include "platform/KVirtualDeviceIdentity.h"
 #include "platform/linux/KLinuxUdev.h"
 #include "platform/linux/KUinputDevice.h"
@@ -24,114 +25,120 @@ constexpr char kUinputNode[] = "/dev/uinput";
 // How often a node whose keys are held is looked at again before it is grabbed.
 constexpr int kGrabRetryMs = 20;
 
-bool isPointerEvent(const input_event& event) {
-    if (event.type == EV_REL)
-        return true;
-    return event.type == EV_KEY && event.code >= BTN_MISC && event.code < KEY_OK;
+// The event types a pass-through device re-emits. LEDs and sounds are set by the system on the
+// pass-through device and forwarded to the node; force feedback cannot be stood in for.
+constexpr unsigned kCopiedTypes[] = {EV_KEY, EV_REL, EV_ABS, EV_MSC, EV_SW, EV_LED, EV_REP};
+
+bool isPointerNode(libevdev* device) {
+    return libevdev_has_event_code(device, EV_REL, REL_X) ||
+           libevdev_has_event_code(device, EV_KEY, BTN_LEFT) ||
+           libevdev_has_event_code(device, EV_ABS, ABS_X);
 }
 
-libevdev_uinput* createDevice(const char* what, quint16 product,
-                              const std::function<void(libevdev*)>& describe, int* fdOut,
-                              const QString& purpose) {
-    libevdev_uinput* created = nullptr;
-    QString error;
-    int openErrno = 0;
-    const int fd = createUinputDevice(QString::fromLatin1(kUinputNode), what, product, describe,
-                                      &created, &error, &openErrno);
-    if (fd < 0) {
-        if (openErrno != 0)
-            KLinuxUdev::reportOpenFailure(kUinputNode, openErrno, purpose);
-        else
-            qWarning().noquote() << error + QStringLiteral(", needed ") + purpose;
-        return nullptr;
+void copyCapabilities(libevdev* source, libevdev* target) {
+    for (unsigned prop = 0; prop <= INPUT_PROP_MAX; ++prop)
+        if (libevdev_has_property(source, prop))
+            libevdev_enable_property(target, prop);
+    for (unsigned type : kCopiedTypes) {
+        if (!libevdev_has_event_type(source, type))
+            continue;
+        libevdev_enable_event_type(target, type);
+        const int max = libevdev_event_type_get_max(type);
+        for (int code = 0; code <= max; ++code) {
+            if (!libevdev_has_event_code(source, type, unsigned(code)))
+                continue;
+            if (type == EV_ABS) {
+                libevdev_enable_event_code(target, type, unsigned(code),
+                                           libevdev_get_abs_info(source, unsigned(code)));
+            } else if (type == EV_REP) {
+                const int value = libevdev_get_event_value(source, type, unsigned(code));
+                libevdev_enable_event_code(target, type, unsigned(code), &value);
+            } else {
+                libevdev_enable_event_code(target, type, unsigned(code), nullptr);
+            }
+        }
     }
-    *fdOut = fd;
-    return created;
+}
+
+bool sameEvent(const input_event& a, const input_event& b) {
+    return a.type == b.type && a.code == b.code && a.value == b.value &&
+           a.input_event_sec == b.input_event_sec && a.input_event_usec == b.input_event_usec;
 }
 
 }  // namespace
 
-bool KLinuxPassThrough::create(const QString& purpose) {
+int KLinuxPassThrough::unsupportedReason(libevdev* source) {
+    return libevdev_has_event_type(source, EV_FF) ? KDeviceRefusal::ForceFeedback : 0;
+}
+
+bool KLinuxPassThrough::create(libevdev* source, QString* error, int* openErrno) {
     if (isCreated())
         return true;
-    m_pointer = createDevice(
-        "pass-through pointer", KVirtualDeviceIdentity::PRODUCT_PASSTHROUGH_POINTER,
-        [](libevdev* dev) {
-            libevdev_enable_property(dev, INPUT_PROP_POINTER);
-            libevdev_enable_event_type(dev, EV_KEY);
-            for (unsigned code = BTN_MISC; code < BTN_JOYSTICK; ++code)
-                libevdev_enable_event_code(dev, EV_KEY, code, nullptr);
-            libevdev_enable_event_type(dev, EV_REL);
-            for (unsigned code :
-                 {REL_X, REL_Y, REL_WHEEL, REL_HWHEEL, REL_WHEEL_HI_RES, REL_HWHEEL_HI_RES})
-                libevdev_enable_event_code(dev, EV_REL, code, nullptr);
-        },
-        &m_pointerFd, purpose);
-    if (!m_pointer)
-        return false;
-    m_keyboard = createDevice(
-        "pass-through keyboard", KVirtualDeviceIdentity::PRODUCT_PASSTHROUGH_KEYBOARD,
-        [](libevdev* dev) {
-            libevdev_enable_event_type(dev, EV_KEY);
-            for (unsigned code = KEY_ESC; code < BTN_MISC; ++code)
-                libevdev_enable_event_code(dev, EV_KEY, code, nullptr);
-            for (unsigned code = KEY_OK; code < BTN_DPAD_UP; ++code)
-                libevdev_enable_event_code(dev, EV_KEY, code, nullptr);
-            for (unsigned code = KEY_ALS_TOGGLE; code < BTN_TRIGGER_HAPPY; ++code)
-                libevdev_enable_event_code(dev, EV_KEY, code, nullptr);
-            libevdev_enable_event_type(dev, EV_LED);
-            for (unsigned code = LED_NUML; code <= LED_KANA; ++code)
-                libevdev_enable_event_code(dev, EV_LED, code, nullptr);
-            // The system repeats held keys of this device itself.
-            libevdev_enable_event_type(dev, EV_REP);
-        },
-        &m_keyboardFd, purpose);
-    if (!m_keyboard) {
-        destroy();
+    const QByteArray what = QByteArray("pass-through ") + libevdev_get_name(source);
+    const quint16 product = isPointerNode(source)
+                                ? KVirtualDeviceIdentity::PRODUCT_PASSTHROUGH_POINTER
+                                : KVirtualDeviceIdentity::PRODUCT_PASSTHROUGH_KEYBOARD;
+    m_fd = createUinputDevice(
+        QString::fromLatin1(kUinputNode), what, product,
+        [source](libevdev* dev) { copyCapabilities(source, dev); }, &m_device, error, openErrno);
+    if (m_fd < 0) {
+        m_device = nullptr;
         return false;
     }
+    m_held.reset();
     return true;
 }
 
 void KLinuxPassThrough::destroy() {
-    for (libevdev_uinput** device : {&m_pointer, &m_keyboard}) {
-        if (*device)
-            libevdev_uinput_destroy(*device);
-        *device = nullptr;
+    if (m_device) {
+        releaseHeld();
+        libevdev_uinput_destroy(m_device);
     }
-    for (int* fd : {&m_pointerFd, &m_keyboardFd}) {
-        if (*fd >= 0)
-            ::close(*fd);
-        *fd = -1;
-    }
+    m_device = nullptr;
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_held.reset();
+}
+
+void KLinuxPassThrough::releaseHeld() {
+    if (!m_device || m_held.none())
+        return;
+    for (size_t key = 0; key < m_held.size(); ++key)
+        if (m_held.test(key))
+            libevdev_uinput_write_event(m_device, EV_KEY, unsigned(key), 0);
+    libevdev_uinput_write_event(m_device, EV_SYN, SYN_REPORT, 0);
+    m_held.reset();
 }
 
 void KLinuxPassThrough::emitFrame(const std::vector<input_event>& frame) {
-    if (!isCreated())
+    if (!m_device)
         return;
-    bool pointer = false;
-    bool keyboard = false;
+    bool written = false;
     for (const input_event& event : frame) {
-        if (event.type == EV_SYN || event.type == EV_MSC)
-            continue;
-        if (event.type == EV_KEY && event.value == 2)
-            continue;  // the pass-through keyboard repeats by itself
-        if (isPointerEvent(event)) {
-            libevdev_uinput_write_event(m_pointer, event.type, event.code, event.value);
-            pointer = true;
-        } else if (event.type == EV_KEY) {
-            libevdev_uinput_write_event(m_keyboard, event.type, event.code, event.value);
-            keyboard = true;
+        switch (event.type) {
+            case EV_KEY:
+                if (event.value == 2 || event.code >= KEY_CNT)
+                    continue;  // the pass-through device repeats held keys itself
+                m_held.set(event.code, event.value != 0);
+                break;
+            case EV_REL:
+            case EV_ABS:
+            case EV_MSC:
+            case EV_SW:
+                break;
+            default:
+                continue;  // SYN_DROPPED, and LED echoes of what the system set
         }
+        libevdev_uinput_write_event(m_device, event.type, event.code, event.value);
+        written = true;
     }
-    if (pointer)
-        libevdev_uinput_write_event(m_pointer, EV_SYN, SYN_REPORT, 0);
-    if (keyboard)
-        libevdev_uinput_write_event(m_keyboard, EV_SYN, SYN_REPORT, 0);
+    if (written)
+        libevdev_uinput_write_event(m_device, EV_SYN, SYN_REPORT, 0);
 }
 
-KLinuxEventReader::KLinuxEventReader(const QString& purpose, Filter filter)
-    : m_purpose(purpose), m_filter(std::move(filter)) {}
+KLinuxEventReader::KLinuxEventReader(const QString& purpose, Filter filter, Refusal refusal)
+    : m_purpose(purpose), m_filter(std::move(filter)), m_refusal(std::move(refusal)) {}
 
 KLinuxEventReader::~KLinuxEventReader() {
     stop();
@@ -149,16 +156,24 @@ bool KLinuxEventReader::checkAccess(const QList<Node>& nodes, const QString& pur
     return true;
 }
 
+bool KLinuxEventReader::checkUinput(const QString& purpose) {
+    const int fd = ::open(kUinputNode, O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        KLinuxUdev::reportOpenFailure(kUinputNode, errno, purpose);
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
 bool KLinuxEventReader::start() {
     if (isRunning())
         return true;
-    if (!m_passThrough.create(m_purpose))
+    if (!checkUinput(m_purpose))
         return false;  // never grab what cannot be passed on
     m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_wakeFd < 0) {
-        m_passThrough.destroy();
+    if (m_wakeFd < 0)
         return false;
-    }
     m_stopping = false;
     m_dirty = true;
     m_thread = std::thread([this] { run(); });
@@ -174,7 +189,9 @@ void KLinuxEventReader::stop() {
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
     m_wakeFd = -1;
-    m_passThrough.destroy();
+    QMutexLocker lock(&m_mutex);
+    m_applied = m_requested;
+    m_appliedChanged.wakeAll();
 }
 
 void KLinuxEventReader::setNodes(const QList<Node>& nodes, WantsGrab wantsGrab) {
@@ -182,9 +199,16 @@ void KLinuxEventReader::setNodes(const QList<Node>& nodes, WantsGrab wantsGrab) 
         QMutexLocker lock(&m_mutex);
         m_nodes = nodes;
         m_wantsGrab = std::move(wantsGrab);
+        ++m_requested;
     }
     m_dirty = true;
     wake();
+}
+
+void KLinuxEventReader::sync() {
+    QMutexLocker lock(&m_mutex);
+    while (isRunning() && m_applied < m_requested)
+        m_appliedChanged.wait(&m_mutex, 100);
 }
 
 void KLinuxEventReader::wake() {
@@ -199,10 +223,10 @@ void KLinuxEventReader::run() {
         if (m_dirty.exchange(false))
             reconcile();
 
+        // Per grabbed node: its own descriptor and its pass-through device's (LED changes).
         std::vector<pollfd> fds;
         std::vector<Open*> polled;
         fds.push_back({m_wakeFd, POLLIN, 0});
-        fds.push_back({m_passThrough.keyboardFd(), POLLIN, 0});
         bool pending = false;
         for (auto it = m_open.begin(); it != m_open.end();) {
             Open& open = it->second;
@@ -216,6 +240,7 @@ void KLinuxEventReader::run() {
                 pending = true;
             } else {
                 fds.push_back({open.fd, POLLIN, 0});
+                fds.push_back({open.passThrough->fd(), POLLIN, 0});
                 polled.push_back(&open);
             }
             ++it;
@@ -227,19 +252,20 @@ void KLinuxEventReader::run() {
             quint64 count = 0;
             [[maybe_unused]] const ssize_t got = ::read(m_wakeFd, &count, sizeof count);
         }
-        if (fds[1].revents & POLLIN)
-            forwardLeds();
         QList<QByteArray> gone;
         for (size_t i = 0; i < polled.size(); ++i) {
-            if (fds[i + 2].revents & (POLLERR | POLLHUP | POLLNVAL))
+            const pollfd& node = fds[1 + 2 * i];
+            if (node.revents & (POLLERR | POLLHUP | POLLNVAL))
                 gone << polled[i]->node.devnode;
-            else if (fds[i + 2].revents & POLLIN)
+            else if (node.revents & POLLIN)
                 readNode(*polled[i]);
+            if (fds[2 + 2 * i].revents & POLLIN)
+                forwardLeds(*polled[i]);
         }
         for (const QByteArray& devnode : gone) {
             auto it = m_open.find(devnode);
             if (it != m_open.end()) {
-                release(it->second);
+                release(it->second);  // unplugged: what its pass-through device held goes up
                 m_open.erase(it);
             }
         }
@@ -252,10 +278,12 @@ void KLinuxEventReader::run() {
 void KLinuxEventReader::reconcile() {
     QList<Node> nodes;
     WantsGrab wantsGrab;
+    quint64 requested = 0;
     {
         QMutexLocker lock(&m_mutex);
         nodes = m_nodes;
         wantsGrab = m_wantsGrab;
+        requested = m_requested;
     }
     // Let go of the nodes no longer wanted, then open the new ones.
     for (auto it = m_open.begin(); it != m_open.end();) {
@@ -272,7 +300,7 @@ void KLinuxEventReader::reconcile() {
     for (const Node& node : nodes) {
         if (m_open.count(node.devnode))
             continue;
-        // Read and write: the grabbed keyboards get their LEDs from the pass-through keyboard.
+        // Read and write: LED changes are written back to the node.
         int fd = ::open(node.devnode.constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
             fd = ::open(node.devnode.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -285,21 +313,7 @@ void KLinuxEventReader::reconcile() {
             ::close(fd);
             continue;
         }
-        bool take = wantsGrab && wantsGrab(device);
-        if (take &&
-            (libevdev_has_event_type(device, EV_ABS) || libevdev_has_event_type(device, EV_SW))) {
-            // Touch surfaces, tablets and switches cannot be re-emitted by the pass-through
-            // devices: such a node stays the system's.
-            if (!m_refused.contains(node.devnode))
-                qInfo().noquote() << QStringLiteral(
-                                         "[Info] %1 (%2) is not taken over: its "
-                                         "absolute axes or switches cannot be passed on")
-                                         .arg(QString::fromUtf8(node.devnode),
-                                              QString::fromUtf8(libevdev_get_name(device)));
-            m_refused.insert(node.devnode);
-            take = false;
-        }
-        if (!take) {
+        if (!wantsGrab || !wantsGrab(device)) {
             libevdev_free(device);
             ::close(fd);
             continue;
@@ -310,6 +324,20 @@ void KLinuxEventReader::reconcile() {
         open.device = device;
         m_open.emplace(node.devnode, std::move(open));
     }
+    QMutexLocker lock(&m_mutex);
+    m_applied = requested;
+    m_appliedChanged.wakeAll();
+}
+
+void KLinuxEventReader::refuse(const Open& open, int reason, const QString& detail) {
+    if (m_refused.contains(open.node.devnode))
+        return;
+    m_refused.insert(open.node.devnode);
+    const QString name = QString::fromUtf8(libevdev_get_name(open.device));
+    qWarning().noquote() << QStringLiteral("%1 (%2) is not taken over, needed %3: %4.")
+                                .arg(QString::fromUtf8(open.node.devnode), name, m_purpose, detail);
+    if (m_refusal)
+        m_refusal(open.node.devnode, name, reason);
 }
 
 KLinuxEventReader::Grab KLinuxEventReader::tryGrab(Open& open) {
@@ -321,6 +349,21 @@ KLinuxEventReader::Grab KLinuxEventReader::tryGrab(Open& open) {
             if (byte)
                 return Grab::Wait;
     }
+    if (const int unsupported = KLinuxPassThrough::unsupportedReason(open.device)) {
+        refuse(open, unsupported, QStringLiteral("its force feedback cannot be passed on"));
+        return Grab::Failed;
+    }
+    // Nothing is grabbed without a device that passes the rest on.
+    auto passThrough = std::make_unique<KLinuxPassThrough>();
+    QString error;
+    int openErrno = 0;
+    if (!passThrough->create(open.device, &error, &openErrno)) {
+        if (openErrno != 0)
+            KLinuxUdev::reportOpenFailure(kUinputNode, openErrno, m_purpose);
+        refuse(open, KDeviceRefusal::NoPassThrough,
+               QStringLiteral("no device can pass its other events on (%1)").arg(error));
+        return Grab::Failed;
+    }
     if (::ioctl(open.fd, EVIOCGRAB, 1) < 0) {
         qWarning().noquote() << QStringLiteral("cannot take over %1 (%2), needed %3.")
                                     .arg(QString::fromUtf8(open.node.devnode),
@@ -328,6 +371,9 @@ KLinuxEventReader::Grab KLinuxEventReader::tryGrab(Open& open) {
         return Grab::Failed;
     }
     open.grabbed = true;
+    open.passThrough = std::move(passThrough);
+    open.taken.reset();
+    m_refused.remove(open.node.devnode);
     // Whatever was queued before the grab has reached the system already: drop it.
     input_event event;
     int rc = 0;
@@ -341,9 +387,13 @@ KLinuxEventReader::Grab KLinuxEventReader::tryGrab(Open& open) {
 }
 
 void KLinuxEventReader::release(Open& open) {
+    // What the pass-through device holds goes up before the system gets the node back.
+    if (open.passThrough)
+        open.passThrough->releaseHeld();
     if (open.grabbed)
         ::ioctl(open.fd, EVIOCGRAB, 0);
     open.grabbed = false;
+    open.passThrough.reset();
     if (open.device)
         libevdev_free(open.device);
     open.device = nullptr;
@@ -352,12 +402,40 @@ void KLinuxEventReader::release(Open& open) {
     open.fd = -1;
 }
 
+void KLinuxEventReader::processFrame(Open& open) {
+    const std::vector<input_event> original = open.frame;
+    m_filter(open.node, open.frame);
+    // Which of the original events the filter kept (it only removes, in order).
+    std::vector<input_event> out;
+    out.reserve(original.size());
+    size_t kept = 0;
+    for (const input_event& event : original) {
+        const bool isKept = kept < open.frame.size() && sameEvent(event, open.frame[kept]);
+        if (isKept)
+            ++kept;
+        if (event.type != EV_KEY || event.code >= KEY_CNT) {
+            if (isKept)
+                out.push_back(event);
+            continue;
+        }
+        if (event.value == 1) {
+            open.taken.set(event.code, !isKept);
+            if (isKept)
+                out.push_back(event);
+        } else if (event.value == 0) {
+            // A release goes where its press went.
+            if (isKept ? !open.taken.test(event.code) : open.passThrough->isHeld(event.code))
+                out.push_back(event);
+            open.taken.reset(event.code);
+        } else if (isKept && !open.taken.test(event.code)) {
+            out.push_back(event);
+        }
+    }
+    open.passThrough->emitFrame(out);
+    open.frame.clear();
+}
+
 void KLinuxEventReader::readNode(Open& open) {
-    auto process = [&] {
-        m_filter(open.node, open.frame);
-        m_passThrough.emitFrame(open.frame);
-        open.frame.clear();
-    };
     input_event event;
     for (;;) {
         int rc = libevdev_next_event(open.device, LIBEVDEV_READ_FLAG_NORMAL, &event);
@@ -368,7 +446,7 @@ void KLinuxEventReader::readNode(Open& open) {
             while ((rc = libevdev_next_event(open.device, LIBEVDEV_READ_FLAG_SYNC, &event)) ==
                    LIBEVDEV_READ_STATUS_SYNC) {
                 if (event.type == EV_SYN && event.code == SYN_REPORT)
-                    process();
+                    processFrame(open);
                 else if (event.type != EV_SYN)
                     open.frame.push_back(event);
             }
@@ -378,23 +456,18 @@ void KLinuxEventReader::readNode(Open& open) {
             return;  // -EAGAIN: all read; errors end in POLLERR/POLLHUP
         if (event.type == EV_SYN) {
             if (event.code == SYN_REPORT)
-                process();
+                processFrame(open);
         } else {
             open.frame.push_back(event);
         }
     }
 }
 
-void KLinuxEventReader::forwardLeds() {
+void KLinuxEventReader::forwardLeds(Open& open) {
     input_event event;
-    while (::read(m_passThrough.keyboardFd(), &event, sizeof event) == ssize_t(sizeof event)) {
-        if (event.type != EV_LED)
-            continue;
-        for (auto& entry : m_open) {
-            Open& open = entry.second;
-            if (open.grabbed && libevdev_has_event_code(open.device, EV_LED, event.code))
-                libevdev_kernel_set_led_value(open.device, event.code,
-                                              event.value ? LIBEVDEV_LED_ON : LIBEVDEV_LED_OFF);
-        }
+    while (::read(open.passThrough->fd(), &event, sizeof event) == ssize_t(sizeof event)) {
+        if (event.type == EV_LED && libevdev_has_event_code(open.device, EV_LED, event.code))
+            libevdev_kernel_set_led_value(open.device, event.code,
+                                          event.value ? LIBEVDEV_LED_ON : LIBEVDEV_LED_OFF);
     }
 }

@@ -78,6 +78,13 @@ bool KLinuxHidBackend::queryInterface(const QByteArray& path, KHID::KHidDetail* 
 }
 
 KHidBackend::Handle KLinuxHidBackend::open(const QByteArray& path, Access access) {
+    bool denied = false;
+    return openChecked(path, access, &denied);
+}
+
+KHidBackend::Handle KLinuxHidBackend::openChecked(const QByteArray& path, Access access,
+                                                  bool* denied) {
+    *denied = false;
     QByteArray devnode;
     int index = 0;
     if (!KLinuxEventMap::splitInterfacePath(path, &devnode, &index) || !devnode.startsWith("/dev/"))
@@ -85,6 +92,7 @@ KHidBackend::Handle KLinuxHidBackend::open(const QByteArray& path, Access access
     const int flags = (access == Access::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
     const int fd = ::open(devnode.constData(), flags);
     if (fd < 0) {
+        *denied = errno == EACCES || errno == EPERM;
         KLinuxUdev::reportOpenFailure(devnode, errno,
                                       QStringLiteral("to exchange reports with the receiver"));
         return InvalidHandle;

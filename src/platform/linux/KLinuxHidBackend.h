@@ -13,6 +13,7 @@ public:
     QList<QByteArray> interfacePaths() override;
     bool queryInterface(const QByteArray& path, KHID::KHidDetail* detail) override;
     Handle open(const QByteArray& path, Access access) override;
+    Handle openChecked(const QByteArray& path, Access access, bool* denied) override;
     void close(Handle handle) override;
     bool getInputReport(Handle handle, uchar* buffer, int length) override;
     bool setOutputReport(Handle handle, const uchar* buffer, int length) override;

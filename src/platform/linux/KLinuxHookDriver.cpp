@@ -48,14 +48,22 @@ bool producesMaskedKey(libevdev* device, quint32 mouseMask, quint32 keyboardMask
 
 KLinuxHookDriver::KLinuxHookDriver(KDeviceMonitor* monitor, QObject* parent)
     : KHookDriver(parent),
-      m_reader(kPurpose, [this](const KLinuxEventReader::Node&, std::vector<input_event>& frame) {
-          filter(frame);
-      }) {
-    // A receiver plugged in (or reset) while the hook runs is taken over as soon as it appears.
-    connect(monitor, &KDeviceMonitor::deviceChanged, this, [this] {
+      m_reader(
+          kPurpose,
+          [this](const KLinuxEventReader::Node&, std::vector<input_event>& frame) {
+              filter(frame);
+          },
+          [this](const QByteArray& devnode, const QString& name, int reason) {
+              emit deviceRefused(QString::fromUtf8(devnode), name, reason);
+          }) {
+    m_update.setSingleShot(true);
+    m_update.setInterval(0);
+    connect(&m_update, &QTimer::timeout, this, [this] {
         if (m_reader.isRunning())
             updateGrabs();
     });
+    // A receiver plugged in (or reset) while the hook runs is taken over as soon as it appears.
+    connect(monitor, &KDeviceMonitor::deviceChanged, this, &KLinuxHookDriver::scheduleUpdate);
 }
 
 KLinuxHookDriver::~KLinuxHookDriver() {
@@ -91,7 +99,10 @@ bool KLinuxHookDriver::clear() {
         m_semaphore.reset();
         m_queue.clear();
     }
+    // Every grab is gone when this returns.
+    m_update.stop();
     updateGrabs();
+    m_reader.sync();
     return true;
 }
 
@@ -108,7 +119,7 @@ bool KLinuxHookDriver::setSemaphore(std::shared_ptr<KHookSemaphore> semaphore) {
         m_semaphore = std::move(semaphore);
     }
     m_registered = true;
-    updateGrabs();
+    scheduleUpdate();
     return true;
 }
 
@@ -124,7 +135,7 @@ bool KLinuxHookDriver::setMouseMask(quint32 mask) {
     if (!m_open)
         return false;
     m_mouseMask = mask;
-    updateGrabs();
+    scheduleUpdate();
     return true;
 }
 
@@ -132,7 +143,7 @@ bool KLinuxHookDriver::setKeyboardMask(quint32 mask) {
     if (!m_open)
         return false;
     m_keyboardMask = mask;
-    updateGrabs();
+    scheduleUpdate();
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QMutex>
 #include <QQueue>
+#include <QTimer>
 
 #include <atomic>
 
@@ -16,7 +17,8 @@ class KDeviceMonitor;
 // client's semaphore, withholds the masked keys' other events, and re-emits everything else
 // through a pass-through device. Opening fails when the pass-through devices cannot be created;
 // every grab ends when the driver is cleared, closed or destroyed. Receivers plugged in later
-// are found through the device monitor.
+// are found through the device monitor; a burst of changes is looked at once. A failure to open
+// lasts (it is /dev/uinput), so retrying does not help.
 class KLinuxHookDriver : public KHookDriver {
     Q_OBJECT
 public:
@@ -32,12 +34,15 @@ public:
     bool readKey(quint32* code) override;
     bool setMouseMask(quint32 mask) override;
     bool setKeyboardMask(quint32 mask) override;
+    bool retriesHelp() const override { return false; }
 
 private:
     void filter(std::vector<input_event>& frame);
     void updateGrabs();
+    void scheduleUpdate() { m_update.start(); }
 
     KLinuxEventReader m_reader;
+    QTimer m_update;
     bool m_open = false;
     bool m_registered = false;
     std::atomic<quint32> m_mouseMask{0};

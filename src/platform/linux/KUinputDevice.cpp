@@ -5,12 +5,26 @@
 #include <fcntl.h>
 #include <libevdev/libevdev-uinput.h>
 #include <libevdev/libevdev.h>
+#include <linux/uinput.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-int createUinputDevice(const QString& path, const char* what, quint16 product,
+QByteArray uinputDeviceName(const QByteArray& what) {
+    // UINPUT_MAX_NAME_SIZE counts the terminating NUL.
+    constexpr int kMaxName = UINPUT_MAX_NAME_SIZE - 1;
+    QByteArray name = QByteArray(KVirtualDeviceIdentity::NAME_PREFIX) + ' ' + what;
+    if (name.size() > kMaxName) {
+        int cut = kMaxName;
+        while (cut > 0 && (uchar(name.at(cut)) & 0xC0) == 0x80)
+            --cut;  // never split a UTF-8 sequence
+        name.truncate(cut);
+    }
+    return name;
+}
+
+int createUinputDevice(const QString& path, const QByteArray& what, quint16 product,
                        const std::function<void(libevdev*)>& describe, libevdev_uinput** created,
                        QString* error, int* openErrno) {
     if (openErrno)
@@ -24,7 +38,7 @@ int createUinputDevice(const QString& path, const char* what, quint16 product,
         return -1;
     }
     libevdev* dev = libevdev_new();
-    const QByteArray name = KVirtualDeviceIdentity::deviceName(what).toLatin1();
+    const QByteArray name = uinputDeviceName(what);
     libevdev_set_name(dev, name.constData());
     libevdev_set_id_bustype(dev, KVirtualDeviceIdentity::BUS_TYPE);
     libevdev_set_id_vendor(dev, KVirtualDeviceIdentity::VENDOR_ID);
@@ -35,7 +49,7 @@ int createUinputDevice(const QString& path, const char* what, quint16 product,
     libevdev_free(dev);
     if (rc != 0) {
         *error = QStringLiteral("%1: creating the virtual %2 failed: %3")
-                     .arg(path, QString::fromLatin1(what), QString::fromLocal8Bit(strerror(-rc)));
+                     .arg(path, QString::fromUtf8(what), QString::fromLocal8Bit(strerror(-rc)));
         ::close(fd);
         return -1;
     }

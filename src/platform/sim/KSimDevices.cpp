@@ -227,6 +227,18 @@ KSimDevices::KSimDevices(KSimController* controller, QObject* parent)
             m_monitor->notifyResumed();
         return KSimController::Reply::success();
     });
+    controller->registerCommand("session", [this](const QStringList& args) {
+        if (args.size() != 1 ||
+            (args.first() != QLatin1String("active") && args.first() != QLatin1String("inactive")))
+            return KSimController::Reply::failure("usage: session active|inactive");
+        const bool active = args.first() == QLatin1String("active");
+        m_controller->log(QJsonObject{{"kind", "session"}, {"event", args.first()}});
+        m_controller->setState("session", args.first());
+        if (m_monitor)
+            m_monitor->setSessionActive(active);
+        return KSimController::Reply::success();
+    });
+    controller->setState("session", QStringLiteral("active"));
     updateState();
 }
 
@@ -257,7 +269,8 @@ QList<KSimDevices::Interface> KSimDevices::interfacesOf(const QString& device) {
                     path += QByteArray("&") + iface.interfaceTag;
                 if (collections.size() > 1)
                     path += QByteArray("&col") + QByteArray::number(i + 1).rightJustified(2, '0');
-                path += "#sim&" + QByteArray(entry.name) + "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+                path +=
+                    "#sim&" + QByteArray(entry.name) + "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
                 out.detail.devicePath = path;
                 out.detail.vendorId = entry.vendorId;
                 out.detail.productId = entry.productId;
@@ -316,6 +329,16 @@ void KSimDevices::setPairingResponder(OutputResponder output, InputResponder inp
     QMutexLocker lock(&m_pairingMutex);
     m_pairingOutput = std::move(output);
     m_pairingInput = std::move(input);
+}
+
+void KSimDevices::setPairingAccessCheck(std::function<bool()> denied) {
+    QMutexLocker lock(&m_pairingMutex);
+    m_pairingDenied = std::move(denied);
+}
+
+bool KSimDevices::pairingAccessDenied() {
+    QMutexLocker lock(&m_pairingMutex);
+    return m_pairingDenied && m_pairingDenied();
 }
 
 bool KSimDevices::pairingOutput(const uchar* report, int length) {
@@ -451,10 +474,15 @@ void KSimDevices::throughDriver(const Event& event) {
 }
 
 void KSimDevices::throughHooks(const Event& event, const QString& device) {
-    const QString logged =
-        device.startsWith(QLatin1String("other-")) ? QStringLiteral("other") : device;
+    const bool ordinary = device.startsWith(QLatin1String("other-"));
+    const QString logged = ordinary ? QStringLiteral("other") : device;
     const QList<int> phases = event.kind == Event::Wheel ? QList<int>{-1} : QList<int>{1, 0};
     for (int phase : phases) {
+        if (ordinary) {
+            // Only the maker's devices are ever taken over.
+            logEvent("system", logged, event.name, phase);
+            continue;
+        }
         bool swallowed = false;
         if (event.kind == Event::Consumer) {
             KKeyboardHookRecord record;
@@ -496,9 +524,25 @@ bool KSimHidBackend::queryInterface(const QByteArray& path, KHID::KHidDetail* de
 }
 
 KHidBackend::Handle KSimHidBackend::open(const QByteArray& path, Access access) {
+    bool denied = false;
+    return openChecked(path, access, &denied);
+}
+
+KHidBackend::Handle KSimHidBackend::openChecked(const QByteArray& path, Access access,
+                                                bool* denied) {
     Q_UNUSED(access);
-    if (!m_devices->findInterface(path, nullptr))
+    *denied = false;
+    KSimDevices::Interface iface;
+    if (!m_devices->findInterface(path, &iface))
         return InvalidHandle;
+    if (iface.pairing && m_devices->pairingAccessDenied()) {
+        *denied = true;
+        m_devices->controller()->log(QJsonObject{{"kind", "hid-open"},
+                                                 {"path", QString::fromUtf8(path)},
+                                                 {"ok", false},
+                                                 {"error", "access denied"}});
+        return InvalidHandle;
+    }
     QMutexLocker lock(&m_mutex);
     const Handle handle = m_next++;
     m_open.insert(handle, path);
@@ -556,6 +600,13 @@ bool KSimHidBackend::setOutputReport(Handle handle, const uchar* buffer, int len
 KSimDeviceMonitor::KSimDeviceMonitor(KSimDevices* devices, QObject* parent)
     : KDeviceMonitor(parent) {
     devices->setMonitor(this);
+}
+
+void KSimDeviceMonitor::setSessionActive(bool active) {
+    if (active == m_sessionActive)
+        return;
+    m_sessionActive = active;
+    emit sessionActiveChanged(active);
 }
 
 KSimRawInputBackend::KSimRawInputBackend(KSimDevices* devices, QObject* parent)

@@ -26,8 +26,10 @@ class KSimDeviceMonitor;
 // names them. KSimDevices follows the controller's attach/detach, announces the interfaces'
 // arrival and removal, and carries out "press BUTTON [via receiver|ble|other]": the event goes
 // to the receiver's filter driver, to the low-level hooks and raw input, or straight to the
-// system, which the log records ("swallowed", "system"). It keeps the "hooks" and "masks"
-// fields of the state current.
+// system, which the log records ("swallowed", "system"). As on Linux, the hooks see only the
+// maker's Bluetooth devices: an ordinary device's events always reach the system untouched.
+// It keeps the "hooks" and "masks" fields of the state current, and "session" switches the
+// session between active and inactive.
 class KSimDevices : public QObject {
     Q_OBJECT
 public:
@@ -63,6 +65,9 @@ public:
     void setPairingResponder(OutputResponder output, InputResponder input);
     bool pairingOutput(const uchar* report, int length);
     bool pairingInput(uchar* report, int length);
+    // Whether the pairing interface refuses to be opened (no access); safe from any thread.
+    void setPairingAccessCheck(std::function<bool()> denied);
+    bool pairingAccessDenied();
 
     // Recomputes the "hooks" and "masks" state fields from the backends.
     void updateState();
@@ -89,6 +94,7 @@ private:
     QMutex m_pairingMutex;
     OutputResponder m_pairingOutput;
     InputResponder m_pairingInput;
+    std::function<bool()> m_pairingDenied;
     KSimHookDriver* m_driver = nullptr;
     KSimLowLevelHookBackend* m_hooks = nullptr;
     KSimRawInputBackend* m_rawInput = nullptr;
@@ -103,6 +109,7 @@ public:
     QList<QByteArray> interfacePaths() override;
     bool queryInterface(const QByteArray& path, KHID::KHidDetail* detail) override;
     Handle open(const QByteArray& path, Access access) override;
+    Handle openChecked(const QByteArray& path, Access access, bool* denied) override;
     void close(Handle handle) override;
     bool getInputReport(Handle handle, uchar* buffer, int length) override;
     bool setOutputReport(Handle handle, const uchar* buffer, int length) override;
@@ -119,8 +126,13 @@ class KSimDeviceMonitor : public KDeviceMonitor {
 public:
     explicit KSimDeviceMonitor(KSimDevices* devices, QObject* parent = nullptr);
     bool start() override { return true; }
+    bool isSessionActive() const override { return m_sessionActive; }
     void notify(bool arrival, const QString& path) { emit deviceChanged(arrival, path); }
     void notifyResumed() { emit sessionResumed(); }
+    void setSessionActive(bool active);
+
+private:
+    bool m_sessionActive = true;
 };
 
 class KSimRawInputBackend : public KRawInputBackend {
@@ -152,6 +164,8 @@ public:
     bool readKey(quint32* code) override;
     bool setMouseMask(quint32 mask) override;
     bool setKeyboardMask(quint32 mask) override;
+    // Like the Linux driver, whose failures last.
+    bool retriesHelp() const override { return false; }
 
     // Whether a client is registered, and its masks.
     bool isActive() const;

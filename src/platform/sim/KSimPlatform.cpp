@@ -27,13 +27,8 @@ KSimPlatform::KSimPlatform(QObject* parent)
     m_hooks = new KSimLowLevelHookBackend(m_devices, this);
     // The receiver's pairing firmware answers the reports of its vendor-defined interface.
     m_firmware = std::make_unique<KSimReceiverFirmware>();
-    KSimReceiverFirmware* firmware = m_firmware.get();
-    m_devices->setPairingResponder(
-        [firmware](const uchar* report, int length) {
-            return firmware->receiveOutputReport(report, length);
-        },
-        [firmware](uchar* report, int length) { return firmware->sendInputReport(report, length); });
-    firmware->registerCommands(m_controller);
+    m_firmware->serve(m_devices);
+    m_firmware->registerCommands(m_controller);
 }
 
 KSimPlatform::~KSimPlatform() = default;

@@ -1,6 +1,7 @@
 #include "platform/sim/KSimReceiverFirmware.h"
 
 #include "platform/sim/KSimController.h"
+#include "platform/sim/KSimDevices.h"
 
 #include <cstring>
 
@@ -51,18 +52,30 @@ bool KSimReceiverFirmware::sendInputReport(quint8* report, int length) {
     return true;
 }
 
+void KSimReceiverFirmware::serve(KSimDevices* devices) {
+    devices->setPairingResponder(
+        [this](const uchar* report, int length) { return receiveOutputReport(report, length); },
+        [this](uchar* report, int length) { return sendInputReport(report, length); });
+    devices->setPairingAccessCheck([this] { return isAccessDenied(); });
+}
+
 void KSimReceiverFirmware::registerCommands(KSimController* controller) {
     controller->registerCommand("receiver", [this](const QStringList& args) {
         using Reply = KSimController::Reply;
         const QString usage =
             "usage: receiver pairing succeed-after N | receiver pairing never | "
-            "receiver io-fail | receiver io-ok";
+            "receiver io-fail | receiver io-ok | receiver access denied|granted";
         if (args == QStringList{"io-fail"}) {
             m_ioFailing = true;
             return Reply::success();
         }
         if (args == QStringList{"io-ok"}) {
             m_ioFailing = false;
+            return Reply::success();
+        }
+        if (args.size() == 2 && args.at(0) == "access" &&
+            (args.at(1) == "denied" || args.at(1) == "granted")) {
+            m_accessDenied = args.at(1) == "denied";
             return Reply::success();
         }
         if (args == QStringList{"pairing", "never"}) {

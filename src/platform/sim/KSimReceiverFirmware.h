@@ -7,6 +7,7 @@
 #include <atomic>
 
 class KSimController;
+class KSimDevices;
 
 // The pairing firmware of the simulated receiver: it answers the commands of the vendor-defined
 // report 0xBA as a receiver does. Every reply starts with the status byte 0x01 ("command taken")
@@ -32,10 +33,16 @@ public:
     void setSucceedAfter(int polls) { m_succeedAfter = polls; }
     void setIoFailing(bool failing) { m_ioFailing = failing; }
     bool isIoFailing() const { return m_ioFailing; }
+    // The pairing interface's node refuses to be opened, as without the udev rule.
+    void setAccessDenied(bool denied) { m_accessDenied = denied; }
+    bool isAccessDenied() const { return m_accessDenied; }
     bool inPairingMode() const { return m_pairing; }
     quint8 pairedDevices() const { return m_paired; }
 
-    // Adds the "receiver pairing succeed-after N|never" and "receiver io-fail|io-ok" commands.
+    // Answers the reports of the devices' pairing interface and decides its access.
+    void serve(KSimDevices* devices);
+    // Adds the "receiver pairing succeed-after N|never", "receiver io-fail|io-ok" and
+    // "receiver access denied|granted" commands.
     void registerCommands(KSimController* controller);
 
 private:
@@ -46,5 +53,6 @@ private:
     // Set from the command socket while the pairing thread exchanges reports.
     std::atomic<int> m_succeedAfter{3};
     std::atomic<bool> m_ioFailing{false};
+    std::atomic<bool> m_accessDenied{false};
     quint8 m_paired = 0;
 };

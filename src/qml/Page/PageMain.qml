@@ -206,6 +206,61 @@ Rectangle {
         }
     }
 
+    // A device of the program's that stays the system's, and why; shown until it is closed.
+    Rectangle {
+        id: mDeviceNotice
+        objectName: "deviceNotice"
+        property string text: KDeviceHook.deviceNotice()
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: KLocator.getScaleLength(140)
+        z: 2
+        visible: text !== ""
+        width: Math.min(parent.width - KLocator.getScaleLength(80),
+                        mNoticeText.implicitWidth + KLocator.getScaleLength(80))
+        height: mNoticeText.paintedHeight + KLocator.getScaleLength(24)
+        radius: KLocator.getScaleLength(10)
+        color: "#23262d"
+        opacity: 0.94
+
+        Text {
+            id: mNoticeText
+            objectName: "deviceNoticeText"
+            anchors.left: parent.left
+            anchors.leftMargin: KLocator.getScaleLength(20)
+            anchors.right: mNoticeClose.left
+            anchors.rightMargin: KLocator.getScaleLength(10)
+            anchors.verticalCenter: parent.verticalCenter
+            text: mDeviceNotice.text
+            wrapMode: Text.Wrap
+            font.family: Qt.application.font.family
+            font.pointSize: 10
+            color: "#ffb648"
+        }
+        Text {
+            id: mNoticeClose
+            objectName: "deviceNoticeClose"
+            anchors.right: parent.right
+            anchors.rightMargin: KLocator.getScaleLength(16)
+            anchors.verticalCenter: parent.verticalCenter
+            text: "\u00d7"
+            font.pointSize: 14
+            color: "#959daf"
+            MouseArea {
+                anchors.fill: parent
+                anchors.margins: -KLocator.getScaleLength(8)
+                onClicked: mDeviceNotice.text = ""
+            }
+        }
+    }
+
+    Connections {
+        target: KDeviceHook
+        function onSigDeviceNotice(text) {
+            mDeviceNotice.text = text
+        }
+    }
+
     Timer {
         id: mTipTimer
         interval: 2 * 1000
