@@ -37,6 +37,8 @@ public:
     // GET_REPORT of an input report: byte 0 holds the report ID on entry and on return; the
     // buffer has the interface's full input report length.
     virtual bool getInputReport(Handle handle, uchar* buffer, int length) = 0;
-    // SET_REPORT of an output report: byte 0 is the report ID, length the full report length.
+    // Sends an output report: byte 0 is the report ID, length the full report length. Like the
+    // system's own output path, the transport may carry it on its interrupt OUT endpoint rather
+    // than as a control SET_REPORT (Linux: HIDIOCSOUTPUT behaves like write()).
     virtual bool setOutputReport(Handle handle, const uchar* buffer, int length) = 0;
 };

@@ -2,8 +2,12 @@
 #include "config/KConfigCommon.h"
 #include "device/KDeviceHook.h"
 #include "device/KDeviceWatcher.h"
+#include "platform/KDeviceRefusal.h"
+#include "platform/KHookDriver.h"
+#include "platform/KLowLevelHookBackend.h"
 #include "platform/KPlatform.h"
 #include "platform/sim/KSimController.h"
+#include "platform/sim/KSimDevices.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -94,6 +98,7 @@ private slots:
 
     void init() {
         m_config->resetFunctionConfig();
+        QCOMPARE(m_sim->execute("session active").line(), QString("ok"));
         resetDevices();
     }
 
@@ -152,6 +157,62 @@ private slots:
         QCOMPARE(masks(), (QList<qint64>{0x2, 0}));
         detach("ble-mouse");
         QCOMPARE(hooks(), QStringList{"ble-keyboard"});  // no mouse hook without a mouse
+    }
+
+    // A change of some other device (a USB stick, the program's own virtual devices) leaves the
+    // Bluetooth hook alone: restarting it would let go of the devices for nothing.
+    void bluetoothNotRestartedForOtherDevices() {
+        m_config->setKeyValueWithKeyType(2, 7);
+        attach("ble-mouse");
+        QCOMPARE(hooks(), QStringList{"ble-mouse"});
+        newLog();
+        auto* monitor = static_cast<KSimDeviceMonitor*>(KPlatform::instance()->deviceMonitor());
+        m_now += 100;
+        monitor->notify(true, "/dev/input/event42");
+        m_now += 100;
+        monitor->notify(false, "/dev/input/event42");
+        QTest::qWait(3 * int(KDeviceWatcher::DebounceMs));
+        QVERIFY(ofKind(newLog(), "hook").isEmpty());
+        QCOMPARE(hooks(), QStringList{"ble-mouse"});
+        QCOMPARE(masks(), (QList<qint64>{0x2, 0}));
+    }
+
+    // While another session has the seat no hook runs, whatever the devices do; when ours is
+    // back the hook that fits the devices runs again with its masks.
+    void inactiveSessionHoldsNothing() {
+        m_config->setKeyValueWithKeyType(8, 42);
+        attach("receiver");
+        QCOMPARE(hooks(), QStringList{"usb"});
+        QCOMPARE(m_sim->execute("session inactive").line(), QString("ok"));
+        QVERIFY(!m_hook->running());
+        QCOMPARE(hooks(), QStringList{});
+        attach("ble-mouse");
+        QCOMPARE(hooks(), QStringList{});
+        QSignalSpy spy(m_hook, &KDeviceHook::sigKeyDown);
+        QCOMPARE(m_sim->execute("press forward").line(), QString("ok"));
+        QCOMPARE(ofKind(newLog(), "system").size(), 2);
+        QCOMPARE(m_sim->execute("session active").line(), QString("ok"));
+        QCOMPARE(hooks(), QStringList{"usb"});
+        QCOMPARE(masks(), (QList<qint64>{0x10, 0}));
+        QCOMPARE(m_sim->execute("press forward").line(), QString("ok"));
+        QTRY_COMPARE(spy.count(), 1);
+    }
+
+    // A node the driver cannot take over becomes a translated notice for the interface.
+    void refusalBecomesNotice() {
+        QSignalSpy spy(m_hook, &KDeviceHook::sigDeviceNotice);
+        emit KPlatform::instance()->hookDriver()->deviceRefused("/dev/input/event9", "Pad",
+                                                                KDeviceRefusal::ForceFeedback);
+        QTRY_COMPARE(spy.count(), 1);
+        const QString text = spy.first().at(0).toString();
+        QVERIFY2(text.contains("/dev/input/event9") && text.contains("Pad") &&
+                     text.contains("force feedback"),
+                 qPrintable(text));
+        QCOMPARE(m_hook->deviceNotice(), text);
+        emit KPlatform::instance()->lowLevelHookBackend()->deviceRefused(
+            "/dev/input/event3", "BT5.0 Mouse", KDeviceRefusal::NoPassThrough);
+        QTRY_COMPARE(spy.count(), 2);
+        QVERIFY(spy.last().at(0).toString().contains("/dev/uinput"));
     }
 
     void lastDeviceLeavingStopsEverything() {
