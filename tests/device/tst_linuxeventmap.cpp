@@ -171,6 +171,70 @@ private slots:
         QCOMPARE(consumerUsage(KEY_ENTER), 0u);
     }
 
+    // What of a grabbed node's frame reaches its pass-through device: a release goes where its
+    // press went, and a key's scan code goes with the key.
+    void passedOnFrames_data() {
+        using Frame = QList<QList<int>>;
+        QTest::addColumn<Frame>("original");
+        QTest::addColumn<QList<int>>("keptIndices");  // what the filter left, by index
+        QTest::addColumn<QList<int>>("takenBefore");  // keys whose press was taken over
+        QTest::addColumn<QList<int>>("held");         // keys the pass-through device holds
+        QTest::addColumn<Frame>("expected");
+        QTest::addColumn<QList<int>>("takenAfter");
+        const QList<int> scan5 = {EV_MSC, MSC_SCAN, 0x90005};
+        const QList<int> scan2 = {EV_MSC, MSC_SCAN, 0x90002};
+        const QList<int> moveX = {EV_REL, REL_X, 3};
+        QTest::newRow("nothing taken: all goes on")
+            << Frame{scan2, {EV_KEY, BTN_RIGHT, 1}, moveX} << QList<int>{0, 1, 2} << QList<int>{}
+            << QList<int>{} << Frame{scan2, {EV_KEY, BTN_RIGHT, 1}, moveX} << QList<int>{};
+        QTest::newRow("taken press: its scan code stays back too")
+            << Frame{scan5, {EV_KEY, BTN_EXTRA, 1}, moveX} << QList<int>{0, 2} << QList<int>{}
+            << QList<int>{} << Frame{moveX} << QList<int>{BTN_EXTRA};
+        QTest::newRow("taken release after a taken press")
+            << Frame{scan5, {EV_KEY, BTN_EXTRA, 0}} << QList<int>{0} << QList<int>{BTN_EXTRA}
+            << QList<int>{} << Frame{} << QList<int>{};
+        QTest::newRow("mask set while held: the release still goes on")
+            << Frame{scan2, {EV_KEY, BTN_RIGHT, 0}} << QList<int>{0} << QList<int>{}
+            << QList<int>{BTN_RIGHT} << Frame{scan2, {EV_KEY, BTN_RIGHT, 0}} << QList<int>{};
+        QTest::newRow("mask cleared while a taken key is held: its release stays back")
+            << Frame{scan5, {EV_KEY, BTN_EXTRA, 0}} << QList<int>{0, 1} << QList<int>{BTN_EXTRA}
+            << QList<int>{} << Frame{} << QList<int>{};
+        QTest::newRow("repeat of a taken key stays back")
+            << Frame{{EV_KEY, KEY_VOLUMEUP, 2}} << QList<int>{0} << QList<int>{KEY_VOLUMEUP}
+            << QList<int>{} << Frame{} << QList<int>{KEY_VOLUMEUP};
+        QTest::newRow("a scan code without a key goes on")
+            << Frame{scan5, moveX} << QList<int>{0, 1} << QList<int>{} << QList<int>{}
+            << Frame{scan5, moveX} << QList<int>{};
+        QTest::newRow("two keys, one taken")
+            << Frame{scan5, {EV_KEY, BTN_EXTRA, 1}, scan2, {EV_KEY, BTN_RIGHT, 1}}
+            << QList<int>{0, 2, 3} << QList<int>{} << QList<int>{}
+            << Frame{scan2, {EV_KEY, BTN_RIGHT, 1}} << QList<int>{BTN_EXTRA};
+    }
+    void passedOnFrames() {
+        using Frame = QList<QList<int>>;
+        QFETCH(Frame, original);
+        QFETCH(QList<int>, keptIndices);
+        QFETCH(QList<int>, takenBefore);
+        QFETCH(QList<int>, held);
+        QFETCH(Frame, expected);
+        QFETCH(QList<int>, takenAfter);
+        const std::vector<input_event> events = toEvents(original);
+        std::vector<input_event> kept;
+        for (int i : keptIndices)
+            kept.push_back(events.at(size_t(i)));
+        std::bitset<KEY_CNT> taken;
+        for (int key : takenBefore)
+            taken.set(size_t(key));
+        std::bitset<KEY_CNT> heldKeys;
+        for (int key : held)
+            heldKeys.set(size_t(key));
+        QCOMPARE(fromEvents(passedOn(events, kept, &taken, heldKeys)), expected);
+        std::bitset<KEY_CNT> expectedTaken;
+        for (int key : takenAfter)
+            expectedTaken.set(size_t(key));
+        QVERIFY(taken == expectedTaken);
+    }
+
     void hookRecords() {
         using namespace KHookValues;
         KMouseHookRecord mouse;

@@ -102,6 +102,60 @@ QList<quint32> takeOver(std::vector<input_event>& frame, quint32 mouseMask, quin
     return codes;
 }
 
+std::vector<input_event> passedOn(const std::vector<input_event>& original,
+                                  const std::vector<input_event>& kept, std::bitset<KEY_CNT>* taken,
+                                  const std::bitset<KEY_CNT>& held) {
+    auto same = [](const input_event& a, const input_event& b) {
+        return a.type == b.type && a.code == b.code && a.value == b.value &&
+               a.input_event_sec == b.input_event_sec && a.input_event_usec == b.input_event_usec;
+    };
+    std::vector<input_event> out;
+    out.reserve(original.size());
+    size_t next = 0;
+    bool scanHeld = false;
+    input_event scan{};
+    // Sends event on (passed) after the scan code held for it, if any; a scan code followed by
+    // anything but a key goes on by itself.
+    auto route = [&](const input_event& event, bool passed) {
+        if (scanHeld && (passed || event.type != EV_KEY))
+            out.push_back(scan);
+        scanHeld = false;
+        if (passed)
+            out.push_back(event);
+    };
+    for (const input_event& event : original) {
+        const bool isKept = next < kept.size() && same(event, kept[next]);
+        if (isKept)
+            ++next;
+        if (event.type == EV_MSC && event.code == MSC_SCAN) {
+            route(event, false);
+            if (isKept) {
+                scanHeld = true;
+                scan = event;
+            }
+            continue;
+        }
+        if (event.type != EV_KEY || event.code >= KEY_CNT) {
+            route(event, isKept);
+            continue;
+        }
+        bool passed = false;
+        if (event.value == 1) {
+            taken->set(event.code, !isKept);
+            passed = isKept;
+        } else if (event.value == 0) {
+            passed = isKept ? !taken->test(event.code) : held.test(event.code);
+            taken->reset(event.code);
+        } else {
+            passed = isKept && !taken->test(event.code);
+        }
+        route(event, passed);
+    }
+    if (scanHeld)
+        out.push_back(scan);
+    return out;
+}
+
 QList<quint16> hookFrame(std::vector<input_event>& frame,
                          const KLowLevelHookBackend::MouseProc& mouseProc,
                          const KLowLevelHookBackend::KeyboardProc& keyboardProc) {

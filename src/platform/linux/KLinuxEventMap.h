@@ -8,6 +8,7 @@
 
 #include <linux/input.h>
 
+#include <bitset>
 #include <vector>
 
 // How evdev events become what the logic above reads: the receiver driver's device key codes,
@@ -37,6 +38,16 @@ bool driverEvent(quint16 type, quint16 code, qint32 value, DriverEvent* out);
 // The receiver driver's work on one frame (the events before a SYN_REPORT): removes the events
 // of the keys the masks select and returns the device key codes to queue, in order.
 QList<quint32> takeOver(std::vector<input_event>& frame, quint32 mouseMask, quint32 keyboardMask);
+
+// What of one frame of a grabbed node goes on to its pass-through device, given the frame as
+// read (original) and what the owner's filter kept of it (kept: original minus what it took
+// over, in order). A release goes where its press went: one the filter removed still goes on
+// when the pass-through device holds the key (held), one whose press was taken over does not.
+// A key's MSC_SCAN, which comes right before it, goes where the key goes. *taken carries, from
+// frame to frame, the keys whose press was taken over.
+std::vector<input_event> passedOn(const std::vector<input_event>& original,
+                                  const std::vector<input_event>& kept, std::bitset<KEY_CNT>* taken,
+                                  const std::bitset<KEY_CNT>& held);
 
 // The low-level hooks' work on one frame of a Bluetooth device: runs each button, wheel and
 // consumer-key event through the procedure for it (either may be empty), removes the events

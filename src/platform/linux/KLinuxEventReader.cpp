@@ -2,6 +2,7 @@
 
 #include "platform/KDeviceRefusal.h"
 #include "platform/KVirtualDeviceIdentity.h"
+#include "platform/linux/KLinuxEventMap.h"
 #include "platform/linux/KLinuxUdev.h"
 #include "platform/linux/KUinputDevice.h"
 
@@ -58,11 +59,6 @@ void copyCapabilities(libevdev* source, libevdev* target) {
             }
         }
     }
-}
-
-bool sameEvent(const input_event& a, const input_event& b) {
-    return a.type == b.type && a.code == b.code && a.value == b.value &&
-           a.input_event_sec == b.input_event_sec && a.input_event_usec == b.input_event_usec;
 }
 
 }  // namespace
@@ -405,33 +401,8 @@ void KLinuxEventReader::release(Open& open) {
 void KLinuxEventReader::processFrame(Open& open) {
     const std::vector<input_event> original = open.frame;
     m_filter(open.node, open.frame);
-    // Which of the original events the filter kept (it only removes, in order).
-    std::vector<input_event> out;
-    out.reserve(original.size());
-    size_t kept = 0;
-    for (const input_event& event : original) {
-        const bool isKept = kept < open.frame.size() && sameEvent(event, open.frame[kept]);
-        if (isKept)
-            ++kept;
-        if (event.type != EV_KEY || event.code >= KEY_CNT) {
-            if (isKept)
-                out.push_back(event);
-            continue;
-        }
-        if (event.value == 1) {
-            open.taken.set(event.code, !isKept);
-            if (isKept)
-                out.push_back(event);
-        } else if (event.value == 0) {
-            // A release goes where its press went.
-            if (isKept ? !open.taken.test(event.code) : open.passThrough->isHeld(event.code))
-                out.push_back(event);
-            open.taken.reset(event.code);
-        } else if (isKept && !open.taken.test(event.code)) {
-            out.push_back(event);
-        }
-    }
-    open.passThrough->emitFrame(out);
+    open.passThrough->emitFrame(
+        KLinuxEventMap::passedOn(original, open.frame, &open.taken, open.passThrough->held()));
     open.frame.clear();
 }
 

@@ -46,7 +46,7 @@ public:
     void emitFrame(const std::vector<input_event>& frame);
     // Sends the release of every key this device holds down.
     void releaseHeld();
-    bool isHeld(quint16 key) const { return key < KEY_CNT && m_held.test(key); }
+    const std::bitset<KEY_CNT>& held() const { return m_held; }
     // The uinput descriptor: the system writes LED changes to it.
     int fd() const { return m_fd; }
 
@@ -105,7 +105,7 @@ private:
         libevdev* device = nullptr;
         bool grabbed = false;
         std::unique_ptr<KLinuxPassThrough> passThrough;
-        std::bitset<KEY_CNT> taken;  // keys whose press the filter removed
+        std::bitset<KEY_CNT> taken;  // keys whose press was taken over
         std::vector<input_event> frame;
     };
     void run();
