@@ -50,6 +50,8 @@ public:
 
     // The last problem with a device that the user should know about (translated), or empty.
     Q_INVOKABLE QString deviceNotice() const { return m_notice; }
+    // The user has read it.
+    Q_INVOKABLE void dismissDeviceNotice() { m_notice.clear(); }
 
 signals:
     void sigKeyDown(quint32 key);

@@ -14,6 +14,7 @@
 #include "net/KNetCommon.h"
 #include "net/KNetLogin.h"
 #include "net/KNetRegister.h"
+#include "platform/KHookDriver.h"
 #include "platform/KPlatform.h"
 #include "platform/sim/KSimController.h"
 #include "simulation/KWinSimulator.h"
@@ -142,6 +143,10 @@ void PagesBackend::setDevices(bool receiver, bool bleMouse, bool bleKeyboard) {
     setSimDevices(receiver, bleMouse, bleKeyboard);
 }
 
+void PagesBackend::refuseDevice(const QString& node, const QString& name, int reason) {
+    emit KPlatform::instance()->hookDriver()->deviceRefused(node, name, reason);
+}
+
 QString PagesBackend::simCommand(const QString& line) {
     return sim()->execute(line).line();
 }
@@ -214,5 +219,6 @@ void PagesBackend::reset() {
     config->clearUserInfo();
     config->setLanguage("zh");
     config->setCurentKeyType(0);
+    KDeviceHook::instance()->dismissDeviceNotice();
     setDevices(true, false, false);
 }

@@ -50,6 +50,8 @@ public:
     Q_INVOKABLE void setAccount(const QString& nickName, const QString& token);
     // Restarts the service so that its update check answers this version and address.
     Q_INVOKABLE bool setLatestVersion(const QString& version, const QString& downloadUrl);
+    // The receiver's driver reports that it cannot take a node over (KDeviceRefusal::Reason).
+    Q_INVOKABLE void refuseDevice(const QString& node, const QString& name, int reason);
     // Logged out, Chinese, default assignments, only the receiver attached.
     Q_INVOKABLE void reset();
 

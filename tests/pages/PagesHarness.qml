@@ -18,7 +18,7 @@ QtObject {
     property var mShots: ["welcome", "unpair", "main", "main_bluetooth", "main_logged_in",
         "sync_popup", "tip", "login", "login_tip", "register", "register_tip", "forgot_email",
         "forgot_code", "forgot_password", "forgot_failed", "update", "driver_fix", "restore",
-        "language_tips", "profile", "about", "pair"]
+        "language_tips", "profile", "about", "pair", "device_notice"]
 
     function page() {
         return mWindow.mPageMain
@@ -146,6 +146,10 @@ QtObject {
             return 500
         case "pair":
             p.mTop2.sigPairWClicked()
+            return 500
+        case "device_notice":
+            p.mTop2.sigFunctionClicked()
+            PagesBackend.refuseDevice("/dev/input/event7", "USB Game Pad", 1)
             return 500
         }
         return 0

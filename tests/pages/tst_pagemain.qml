@@ -80,6 +80,24 @@ Item {
             tryCompare(page, "mCurrentContext", "ContextMain")
         }
 
+        // A device that stays the system's is named with the reason until the notice is closed;
+        // a page made afterwards does not show it again.
+        function test_deviceNotice() {
+            var notice = findChild(page, "deviceNotice")
+            verify(notice)
+            verify(!notice.visible)
+            PagesBackend.refuseDevice("/dev/input/event7", "Game Pad", 1)
+            tryVerify(function () { return notice.visible }, 5000)
+            var text = findChild(page, "deviceNoticeText").text
+            verify(text.indexOf("/dev/input/event7") >= 0, text)
+            verify(text.indexOf("Game Pad") >= 0, text)
+            verify(text.indexOf("力反馈") >= 0, text)  // in the interface's language
+            mouseClick(findChild(page, "deviceNoticeClose"))
+            verify(!notice.visible)
+            var again = createTemporaryObject(pageComponent, root)
+            verify(!findChild(again, "deviceNotice").visible)
+        }
+
         function test_syncWhileLoggedOutOpensLogin_data() {
             return [{ tag: "upload", isUp: true }, { tag: "download", isUp: false }]
         }

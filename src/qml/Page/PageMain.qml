@@ -249,7 +249,10 @@ Rectangle {
             MouseArea {
                 anchors.fill: parent
                 anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: mDeviceNotice.text = ""
+                onClicked: {
+                    KDeviceHook.dismissDeviceNotice()
+                    mDeviceNotice.text = ""
+                }
             }
         }
     }
