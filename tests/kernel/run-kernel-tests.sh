@@ -1,0 +1,25 @@
+#!/bin/bash
+# The real-kernel device tests, as CTest runs them: boots the lab (tests/kernel/lab) and runs the
+# guest scenarios against the program built in BUILD_DIR.
+#   tests/kernel/run-kernel-tests.sh BUILD_DIR [SCENARIO...]
+# Exit status: 0 passed, 77 skipped (the lab cannot start on this machine), anything else failed.
+set -uo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
+[ $# -ge 1 ] || { sed -n '2,5s/^# \{0,1\}//p' "$0" >&2; exit 2; }
+BUILD=$(cd "$1" 2>/dev/null && pwd -P) || { echo "run-kernel-tests: no build folder $1" >&2; exit 2; }
+shift
+[ -x "$BUILD/bin/Pointora" ] || { echo "run-kernel-tests: $BUILD/bin/Pointora is missing: build first" >&2; exit 2; }
+
+# The run folder is ours, so that the lab's reason for a skip can be read back from it.
+export POINTORA_LAB_RUN=${POINTORA_LAB_RUN:-$(mktemp -d "${TMPDIR:-/tmp}/pointora-kernel-tests.XXXXXX")}
+"$HERE/lab/run" "$HERE/guest/run_scenarios.py" --build "$BUILD" "$@"
+rc=$?
+if [ $rc = 77 ]; then
+  reason=$(cat "$POINTORA_LAB_RUN/skipped" 2>/dev/null || echo "the lab gave no reason")
+  {
+    echo "########################################################################"
+    echo "KERNEL TESTS SKIPPED: $reason"
+    echo "########################################################################"
+  } >&2
+fi
+exit $rc
