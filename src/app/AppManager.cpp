@@ -67,6 +67,8 @@ bool AppManager::init() {
     m_funcCommon.buildCatalogue();
     registerQml();
     m_deviceHook->startHookFromWatcher();
+    // Every device is let go in order when the program ends: held keys released, grabs ended.
+    connect(qApp, &QCoreApplication::aboutToQuit, m_deviceHook, &KDeviceHook::stop);
     return true;
 }
 

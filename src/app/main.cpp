@@ -3,7 +3,42 @@
 #include "app/KLog.h"
 #include "app/KSingleApplication.h"
 
+#include <QSocketNotifier>
 #include <QStringList>
+
+#include <sys/socket.h>
+#include <unistd.h>
+#include <csignal>
+
+namespace {
+
+int g_terminationPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_terminationPipe[1], &byte, 1);
+}
+
+// SIGTERM (the session ending, `kill`) and SIGINT (Ctrl+C) end the program as the tray's
+// "Close" does, through the event loop, so that the devices are let go in order.
+void quitOnTerminationSignals(QCoreApplication* app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_terminationPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_terminationPipe[0], QSocketNotifier::Read, app);
+    QObject::connect(notifier, &QSocketNotifier::activated, app, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = ::read(g_terminationPipe[0], &byte, 1);
+        QCoreApplication::exit(0);
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
@@ -28,5 +63,6 @@ int main(int argc, char* argv[]) {
                      &AppManager::messageReceived);
     if (!manager->init())
         return 0;
+    quitOnTerminationSignals(&app);
     return app.exec();
 }

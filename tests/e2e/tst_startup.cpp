@@ -164,6 +164,42 @@ private slots:
         ProgramRunner::stop(program.get());
     }
 
+    // SIGTERM (the session ending) ends the program as its tray's Close does: through the event
+    // loop, with exit code 0, after letting go of the devices.
+    void terminationSignalEndsInOrder() {
+        TestEnv env;
+        ProgramRunner runner(env);
+        QDir().mkpath(env.path("config/Pointora/config"));
+        QFile ini(env.path("config/Pointora/config/DeviceFunction.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[General]\nForwardKey=42\n");
+        ini.close();
+        const QString socketPath = env.path("sim.sock");
+        const QString logPath = env.path("sim.log");
+        runner.environment().insert("POINTORA_PLATFORM", "sim");
+        runner.environment().insert("POINTORA_SIM_SOCKET", socketPath);
+        runner.environment().insert("POINTORA_SIM_LOG", logPath);
+        runner.environment().remove("POINTORA_SIM_DEVICES");
+        auto program = runner.start();
+        QVERIFY(program->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(stateOf(socketPath).value("hooks").toArray(), QJsonArray({"usb"}),
+                                  15000);
+        program->terminate();
+        QVERIFY(program->waitForFinished(10000));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 0);
+        QFile log(logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QJsonObject lastHook;
+        for (const QByteArray& line : log.readAll().split('\n')) {
+            const QJsonObject event = QJsonDocument::fromJson(line).object();
+            if (event.value("kind").toString() == "hook")
+                lastHook = event;
+        }
+        QCOMPARE(lastHook.value("hook").toString(), QString("usb"));
+        QCOMPARE(lastHook.value("installed").toBool(), false);
+    }
+
     void simulatedPlatformWithNoDevices() {
         TestEnv env;
         ProgramRunner runner(env);
