@@ -18,6 +18,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True   # the guest sees the sources read-only
 
 import scenario as scenarios   # noqa: E402
 
