@@ -59,11 +59,15 @@ bool MouseCommunityBT::exchange(int pauseBeforeWrite) {
     return receiverDevice->readInputReport(PAIR_REPORT_ID, responseBuffer, BUFFER_SIZE);
 }
 
+const quint8* MouseCommunityBT::reply() const {
+    return responseBuffer[0] == PAIR_REPORT_ID ? responseBuffer + 1 : responseBuffer;
+}
+
 bool MouseCommunityBT::tryCommand(std::initializer_list<quint8> bytes,
                                   const std::function<bool(const quint8*)>& accept) {
     for (int attempt = 0; attempt < kCommandTries; ++attempt) {
         prepareCommand(bytes);
-        if (exchange(kCommandPauseMs) && (!accept || accept(responseBuffer)))
+        if (exchange(kCommandPauseMs) && (!accept || accept(reply())))
             return true;
     }
     return false;
@@ -82,7 +86,8 @@ bool MouseCommunityBT::pollPairResult() {
             ++failures;
             continue;
         }
-        if (responseBuffer[0] == 0x01 && (responseBuffer[1] == 0x01 || responseBuffer[1] == 0x02))
+        const quint8* answer = reply();
+        if (answer[0] == 0x01 && (answer[1] == 0x01 || answer[1] == 0x02))
             return true;
     }
     return false;
@@ -94,7 +99,7 @@ bool MouseCommunityBT::endPairing() {
 
 quint8 MouseCommunityBT::readStatus() {
     if (tryCommand({0xA7, 0x00, 0x00, 0x00}, [](const quint8* reply) { return reply[0] == 0x01; }))
-        return responseBuffer[1];
+        return reply()[1];
     return 0;
 }
 

@@ -75,6 +75,10 @@ public slots:
 private:
     // One write-then-read exchange of the prepared command; false when either step fails.
     bool exchange(int pauseBeforeWrite);
+    // The reply's status and result bytes. The receiver may write its status over the report
+    // ID (01 xx ...) or, as HID devices answering GET_REPORT do, send the report ID first
+    // (BA 01 xx ...), which hidraw hands over unchanged: then the reply follows the ID.
+    const quint8* reply() const;
     // Up to three exchanges of the command; accept decides whether a reply counts.
     bool tryCommand(std::initializer_list<quint8> bytes,
                     const std::function<bool(const quint8* reply)>& accept);

@@ -207,6 +207,23 @@ private slots:
         QCOMPARE(result.value(0).toBool(), true);
     }
 
+    // A receiver that answers GET_REPORT with its report ID first, as HID devices do (hidraw
+    // hands the bytes over unchanged), is read after the ID: it pairs, and a receiver that keeps
+    // searching does not.
+    void replyAfterTheReportId() {
+        setUpSimulation({"receiver"});
+        QCOMPARE(controller->execute("receiver reply id-first").line(), QString("ok"));
+        QCOMPARE(controller->execute("receiver pairing succeed-after 2").line(), QString("ok"));
+        MCPairMutiThread pair(hid.get());
+        QList<QVariant> result = pairOnce(pair);
+        QCOMPARE(result.value(0).toBool(), true);
+        QVERIFY(exchanges(logPath).contains("in:ba 01 01"));
+        QCOMPARE(controller->execute("receiver pairing never").line(), QString("ok"));
+        result = pairOnce(pair);
+        QCOMPARE(result.value(0).toBool(), false);
+        QCOMPARE(result.value(1).toString(), QString("Failed to match"));
+    }
+
     void noReceiver() {
         setUpSimulation({"ble-mouse"});
         MCPairMutiThread pair(hid.get());

@@ -48,7 +48,12 @@ bool KSimReceiverFirmware::sendInputReport(quint8* report, int length) {
         report[0] = REPORT_ID;
         return true;
     }
-    std::memcpy(report, m_reply.constData(), size_t(qMin(length, m_reply.size())));
+    if (m_idFirst) {
+        report[0] = REPORT_ID;
+        std::memcpy(report + 1, m_reply.constData(), size_t(qMin(length - 1, m_reply.size())));
+    } else {
+        std::memcpy(report, m_reply.constData(), size_t(qMin(length, m_reply.size())));
+    }
     return true;
 }
 
@@ -64,7 +69,8 @@ void KSimReceiverFirmware::registerCommands(KSimController* controller) {
         using Reply = KSimController::Reply;
         const QString usage =
             "usage: receiver pairing succeed-after N | receiver pairing never | "
-            "receiver io-fail | receiver io-ok | receiver access denied|granted";
+            "receiver io-fail | receiver io-ok | receiver access denied|granted | "
+            "receiver reply id-first|status-first";
         if (args == QStringList{"io-fail"}) {
             m_ioFailing = true;
             return Reply::success();
@@ -76,6 +82,11 @@ void KSimReceiverFirmware::registerCommands(KSimController* controller) {
         if (args.size() == 2 && args.at(0) == "access" &&
             (args.at(1) == "denied" || args.at(1) == "granted")) {
             m_accessDenied = args.at(1) == "denied";
+            return Reply::success();
+        }
+        if (args.size() == 2 && args.at(0) == "reply" &&
+            (args.at(1) == "id-first" || args.at(1) == "status-first")) {
+            m_idFirst = args.at(1) == "id-first";
             return Reply::success();
         }
         if (args == QStringList{"pairing", "never"}) {

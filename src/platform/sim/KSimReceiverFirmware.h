@@ -18,7 +18,8 @@ class KSimDevices;
 //   A1 84       end pairing                              -> 01 00
 //   A7 00 00 00 status                                   -> 01 s, s = bit 0 mouse, bit 1 keyboard
 // Any other command is answered 00 00 (refused). When I/O failure is switched on, every report
-// transfer fails. The caller serialises report transfers.
+// transfer fails. The reply is written over the report ID, or, with the report ID first, after
+// it (BA 01 xx ...), as HID devices answer GET_REPORT. The caller serialises report transfers.
 class KSimReceiverFirmware {
 public:
     static constexpr quint8 REPORT_ID = 0xBA;
@@ -36,13 +37,14 @@ public:
     // The pairing interface's node refuses to be opened, as without the udev rule.
     void setAccessDenied(bool denied) { m_accessDenied = denied; }
     bool isAccessDenied() const { return m_accessDenied; }
+    void setReportIdFirst(bool idFirst) { m_idFirst = idFirst; }
     bool inPairingMode() const { return m_pairing; }
     quint8 pairedDevices() const { return m_paired; }
 
     // Answers the reports of the devices' pairing interface and decides its access.
     void serve(KSimDevices* devices);
-    // Adds the "receiver pairing succeed-after N|never", "receiver io-fail|io-ok" and
-    // "receiver access denied|granted" commands.
+    // Adds the "receiver pairing succeed-after N|never", "receiver io-fail|io-ok",
+    // "receiver access denied|granted" and "receiver reply id-first|status-first" commands.
     void registerCommands(KSimController* controller);
 
 private:
@@ -54,5 +56,6 @@ private:
     std::atomic<int> m_succeedAfter{3};
     std::atomic<bool> m_ioFailing{false};
     std::atomic<bool> m_accessDenied{false};
+    std::atomic<bool> m_idFirst{false};
     quint8 m_paired = 0;
 };

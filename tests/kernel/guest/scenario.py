@@ -30,7 +30,8 @@ Steps (what the row does) and what the expected column can say about them:
   second start              answered
   log                       ~ REGEX[, !~ REGEX ...]
   leds NODE                 LED_X=0|1 ...
-  pair MODE [as nobody]     success | failure[, message ~ REGEX][, message !~ REGEX]
+  pair MODE [status-first] [as nobody]
+                            success | failure[, message ~ REGEX][, message !~ REGEX]
 Events: "nothing", "anything", or "TARGET: FRAME / FRAME ...; TARGET: ..." where a frame is
 the events between two SYN_REPORTs, written NAME=VALUE and compared as a set, and TARGET is
 "injector keyboard", "injector pointer", "pass-through of NODE" or "the system at NODE" (the
@@ -836,6 +837,9 @@ class Runner:
         as_nobody = words[-2:] == ["as", "nobody"]
         if as_nobody:
             words = words[:-2]
+        status_first = words[-1:] == ["status-first"]
+        if status_first:
+            words = words[:-1]
         mode = tuple(int(x) if x.isdigit() else x for x in words)
         if mode[0] not in ("succeed-after", "never", "io-fail", "no-answer"):
             raise TableError("pairing modes: succeed-after N, never, io-fail, no-answer")
@@ -846,7 +850,7 @@ class Runner:
         if not receiver.present:
             raise TableError("pairing needs the receiver plugged in")
         firmware = receiver.firmware
-        firmware.__init__(mode)
+        firmware.__init__(mode, status_first)
         pairing = receiver.interface("pairing")
         requests_before = len(pairing.requests)
         command = [probe, "--timeout", "120"]

@@ -59,10 +59,10 @@ BOOT_KEYBOARD = bytes.fromhex(
 BOOT_MOUSE = bytes.fromhex(
     "05010902a1010901a100050919012903150025019503750181029501750581010501093009311581"
     "257f750895028106c0c0")
-# Keyboard, report ID 1, no LEDs (the Bluetooth keyboard).
+# Keyboard, report ID 1, with its LED output report (the Bluetooth keyboard).
 KEYBOARD_ID1 = bytes.fromhex(
-    "05010906a1018501050719e029e715002501750195088102950175088101950675081500256505071900"
-    "29658100c0")
+    "05010906a1018501050719e029e715002501750195088102950175088101950575010508190129059102"
+    "950175039101950675081500256505071900" "29658100c0")
 
 # Mouse buttons in report bit order, as hid-input names buttons 1 to 8.
 MOUSE_BUTTONS = ["BTN_LEFT", "BTN_RIGHT", "BTN_MIDDLE", "BTN_SIDE", "BTN_EXTRA", "BTN_FORWARD",
@@ -116,16 +116,19 @@ class UhidDevice:
         self.announce()
         self.serve()
 
-    def announce(self):
-        """Opens /dev/uhid and tells the kernel of the device (UHID_CREATE2)."""
+    def prepare(self):
+        """Opens /dev/uhid and builds the UHID_CREATE2 event; returns it."""
         self.fd = os.open(UHID_NODE, os.O_RDWR | os.O_CLOEXEC)
         self._wake_r, self._wake_w = os.pipe()
         self.started.clear()
         self.requests = []
-        event = CREATE2.pack(UHID_CREATE2, self.name.encode(), self.phys.encode(),
-                             self.uniq.encode(), len(self.descriptor), self.bus, self.vendor,
-                             self.product, self.version, 0, self.descriptor)
-        self._write(event)
+        return CREATE2.pack(UHID_CREATE2, self.name.encode(), self.phys.encode(),
+                            self.uniq.encode(), len(self.descriptor), self.bus, self.vendor,
+                            self.product, self.version, 0, self.descriptor)
+
+    def announce(self, event=None):
+        """Tells the kernel of the device (UHID_CREATE2)."""
+        self._write(event if event is not None else self.prepare())
         self.created_at = time.monotonic()
 
     def serve(self):
@@ -231,15 +234,17 @@ class PairingFirmware:
     answers every GET_REPORT and SET_REPORT with an error; ("no-answer",) never answers a
     GET_REPORT or SET_REPORT, so that the kernel's request times out.
     Every reply starts with the report ID, then the status byte 0x01 and the result, padded
-    to the report's 32 bytes: that is what the device sends for GET_REPORT(input, 0xBA) and
-    what hidraw's HIDIOCGINPUT hands over.
+    to the report's 32 bytes: that is what a device sends for GET_REPORT(input, 0xBA) and
+    what hidraw's HIDIOCGINPUT hands over. With status_first the firmware writes its status
+    over the report ID instead (01 xx ..., 33 bytes), as the simulated platform's firmware does.
     """
 
     REPORT_ID = 0xBA
     LENGTH = 32
 
-    def __init__(self, mode=("succeed-after", 3)):
+    def __init__(self, mode=("succeed-after", 3), status_first=False):
         self.mode = tuple(mode)
+        self.status_first = status_first
         self.reply = b""
         self.pairing = False
         self.pair_type = 1
@@ -281,6 +286,8 @@ class PairingFirmware:
             return None
         if self.mode[0] == "io-fail" or rnum != self.REPORT_ID or rtype != UHID_INPUT_REPORT:
             return (errno.EIO, b"")
+        if self.status_first:
+            return (0, self.reply.ljust(self.LENGTH + 1, b"\0"))
         return (0, bytes([self.REPORT_ID]) + self.reply.ljust(self.LENGTH, b"\0"))
 
     def on_set_report(self, rnum, rtype, data):
@@ -435,9 +442,10 @@ def plug_together(devices):
     announced before any answering thread starts."""
     for device in devices:
         device.buttons, device.keys, device.modifiers, device.consumer = 0, [], 0, 0
-    for device in devices:
-        for _, interface in device.interfaces:
-            interface.announce()
+    interfaces = [interface for device in devices for _, interface in device.interfaces]
+    events = [interface.prepare() for interface in interfaces]
+    for interface, event in zip(interfaces, events):
+        interface.announce(event)
     for device in devices:
         for _, interface in device.interfaces:
             interface.serve()
