@@ -70,7 +70,24 @@ run)
     ;;
 test)
     cd "$build"
-    exec ctest --output-on-failure -j "$(nproc)" "$@"
+    status=0
+    ctest --output-on-failure -j "$(nproc)" -LE kernel "$@" || status=$?
+    # The real-kernel tests boot a virtual machine that keeps every core busy: after the others,
+    # alone. When the machine cannot run one, they are reported as skipped, never as passed.
+    kernel_log=$(mktemp)
+    set +e
+    ctest --output-on-failure -L kernel "$@" 2>&1 | tee "$kernel_log"
+    kernel_status=${PIPESTATUS[0]}
+    set -e
+    [ "$kernel_status" -eq 0 ] || status=$kernel_status
+    if grep -q '\*\*\*Skipped' "$kernel_log"; then
+        echo "=================================================================="
+        echo "  THE REAL-KERNEL TESTS WERE SKIPPED: this machine cannot boot the"
+        echo "  test kernel (see tests/kernel/lab/README.md). They did NOT pass."
+        echo "=================================================================="
+    fi
+    rm -f "$kernel_log"
+    exit "$status"
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -10,6 +10,8 @@ BUILD=$(cd "$1" 2>/dev/null && pwd -P) || { echo "run-kernel-tests: no build fol
 shift
 [ -x "$BUILD/bin/Pointora" ] || { echo "run-kernel-tests: $BUILD/bin/Pointora is missing: build first" >&2; exit 2; }
 
+# All scenarios in one guest take 4 to 9 minutes, depending on how busy the host is.
+export POINTORA_LAB_TIMEOUT=${POINTORA_LAB_TIMEOUT:-1500}
 # The run folder is ours, so that the lab's reason for a skip can be read back from it.
 export POINTORA_LAB_RUN=${POINTORA_LAB_RUN:-$(mktemp -d "${TMPDIR:-/tmp}/pointora-kernel-tests.XXXXXX")}
 "$HERE/lab/run" "$HERE/guest/run_scenarios.py" --build "$BUILD" "$@"
