@@ -152,6 +152,13 @@ private slots:
         QVERIFY(!hooks.key(0x41, false));              // not a consumer key
         QVERIFY(!hooks.key(VkVolumeUp, false, 9591));  // the program's own
         QCOMPARE(calls, QList<quint32>{0x400000E9});
+        // A held key's repeats are swallowed with it but are not new presses.
+        KKeyboardHookRecord repeat;
+        repeat.vkCode = VkVolumeUp;
+        repeat.repeat = true;
+        QVERIFY(hooks.keyboardProc(repeat));
+        QVERIFY(hooks.keyboardProc(repeat));
+        QCOMPARE(calls, QList<quint32>{0x400000E9});
         QVERIFY(hook.removeHooks(BleHookBoth));
         QVERIFY(!hook.isInstalled());
         QVERIFY(!hooks.keyboardProc);

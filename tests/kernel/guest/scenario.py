@@ -30,7 +30,7 @@ Steps (what the row does) and what the expected column can say about them:
   second start              answered
   log                       ~ REGEX[, !~ REGEX ...]
   leds NODE                 LED_X=0|1 ...
-  pair MODE [status-first] [as nobody]
+  pair MODE [status-first] [odd-descriptor] [as nobody]
                             success | failure[, message ~ REGEX][, message !~ REGEX]
 Events: "nothing", "anything", or "TARGET: FRAME / FRAME ...; TARGET: ..." where a frame is
 the events between two SYN_REPORTs, written NAME=VALUE and compared as a set, and TARGET is
@@ -832,6 +832,15 @@ class Runner:
         return Result("FAIL" if problems else "ok", problems,
                       {"led reports": ["%#04x" % b for _, b in reports]})
 
+    def _swap_pairing_descriptor(self, descriptor):
+        """Plugs the receiver in again with another report descriptor on its pairing interface."""
+        w = self.world
+        receiver = w.device("receiver")
+        if receiver.present:
+            w.unplug("receiver")
+        receiver.interface("pairing").descriptor = descriptor
+        w.plug("receiver")
+
     def pair(self, words, expected):
         w = self.world
         as_nobody = words[-2:] == ["as", "nobody"]
@@ -840,6 +849,15 @@ class Runner:
         status_first = words[-1:] == ["status-first"]
         if status_first:
             words = words[:-1]
+        odd = words[-1:] == ["odd-descriptor"]
+        if odd:
+            words = words[:-1]
+            self._swap_pairing_descriptor(uhiddev.PAIRING_ODD)
+            try:
+                return self.pair(words + (["status-first"] if status_first else []) +
+                                 (["as", "nobody"] if as_nobody else []), expected)
+            finally:
+                self._swap_pairing_descriptor(uhiddev.PAIRING)
         mode = tuple(int(x) if x.isdigit() else x for x in words)
         if mode[0] not in ("succeed-after", "never", "io-fail", "no-answer"):
             raise TableError("pairing modes: succeed-after N, never, io-fail, no-answer")

@@ -52,6 +52,13 @@ CONSUMER_ID3 = bytes.fromhex("050c0901a1018503150026ff0319002aff03751095018100c0
 CONSUMER_ID2 = bytes.fromhex("050c0901a1018502150026ff0319002aff03751095018100c0")
 # The receiver's pairing interface: vendor page 0xFF00, usage 0x0E, report 0xBA, 32 bytes each way.
 PAIRING = bytes.fromhex("0600ff090ea10185ba0901150026ff00750895208102090295209102c0")
+# The same interface written with shapes the kernel accepts though they look odd: the input
+# usage as a Usage Maximum without a Minimum (a range from 0), the output usage inside a
+# Delimiter set opened with the value 2. Same reports, same lengths. (A Maximum below the
+# Minimum is no such shape: the kernel's unsigned count then fills its usage table, and the
+# next usage makes it refuse the device.)
+PAIRING_ODD = bytes.fromhex(
+    "0600ff090ea10185ba2901150026ff0075089520810209029520a9020902a9009102c0")
 # The boot keyboard (with its LED output report) and the boot mouse.
 BOOT_KEYBOARD = bytes.fromhex(
     "05010906a101050719e029e715002501750195088102950175088101950575010508190129059102"
