@@ -84,6 +84,7 @@ test)
         echo "=================================================================="
         echo "  THE REAL-KERNEL TESTS WERE SKIPPED: this machine cannot boot the"
         echo "  test kernel (see tests/kernel/lab/README.md). They did NOT pass."
+        [ -f kernel-tests-skipped.txt ] && echo "  Why: $(cat kernel-tests-skipped.txt)"
         echo "=================================================================="
     fi
     rm -f "$kernel_log"

@@ -16,8 +16,11 @@ export POINTORA_LAB_TIMEOUT=${POINTORA_LAB_TIMEOUT:-1500}
 export POINTORA_LAB_RUN=${POINTORA_LAB_RUN:-$(mktemp -d "${TMPDIR:-/tmp}/pointora-kernel-tests.XXXXXX")}
 "$HERE/lab/run" "$HERE/guest/run_scenarios.py" --build "$BUILD" "$@"
 rc=$?
+# The reason of a skip also stays in the build folder, for whoever reports the run.
+rm -f "$BUILD/kernel-tests-skipped.txt"
 if [ $rc = 77 ]; then
   reason=$(cat "$POINTORA_LAB_RUN/skipped" 2>/dev/null || echo "the lab gave no reason")
+  echo "$reason" >"$BUILD/kernel-tests-skipped.txt"
   {
     echo "########################################################################"
     echo "KERNEL TESTS SKIPPED: $reason"
