@@ -30,6 +30,15 @@ class TestStartup : public QObject {
         return QJsonDocument::fromJson(answer.mid(3).toUtf8()).object();
     }
 
+    // Sets the runner up for the simulated platform with its socket and log in env's folder and
+    // the devices unset (the receiver).
+    static void useSimulation(const TestEnv& env, ProgramRunner& runner) {
+        runner.environment().insert("POINTORA_PLATFORM", "sim");
+        runner.environment().insert("POINTORA_SIM_SOCKET", env.path("sim.sock"));
+        runner.environment().insert("POINTORA_SIM_LOG", env.path("sim.log"));
+        runner.environment().remove("POINTORA_SIM_DEVICES");
+    }
+
 private slots:
     void firstStartCreatesSettingsAndSecondCopyHandsOver() {
         TestEnv env;
@@ -127,10 +136,7 @@ private slots:
         ProgramRunner runner(env);
         const QString socketPath = env.path("sim.sock");
         const QString logPath = env.path("sim.log");
-        runner.environment().insert("POINTORA_PLATFORM", "sim");
-        runner.environment().insert("POINTORA_SIM_SOCKET", socketPath);
-        runner.environment().insert("POINTORA_SIM_LOG", logPath);
-        runner.environment().remove("POINTORA_SIM_DEVICES");
+        useSimulation(env, runner);
         auto program = runner.start();
         QVERIFY(program->waitForStarted());
 
@@ -176,10 +182,7 @@ private slots:
         ini.close();
         const QString socketPath = env.path("sim.sock");
         const QString logPath = env.path("sim.log");
-        runner.environment().insert("POINTORA_PLATFORM", "sim");
-        runner.environment().insert("POINTORA_SIM_SOCKET", socketPath);
-        runner.environment().insert("POINTORA_SIM_LOG", logPath);
-        runner.environment().remove("POINTORA_SIM_DEVICES");
+        useSimulation(env, runner);
         auto program = runner.start();
         QVERIFY(program->waitForStarted());
         QTRY_COMPARE_WITH_TIMEOUT(stateOf(socketPath).value("hooks").toArray(), QJsonArray({"usb"}),
