@@ -536,9 +536,13 @@ class Runner:
                 gap = abs(second.interfaces[0][1].created_at -
                           first.interfaces[-1][1].created_at)
                 self.note = "%.1f ms between the two arrivals" % (gap * 1000)
-                if gap >= 0.010:
+                # The program's udev monitor waits for 100 ms of quiet and then hands a burst
+                # over at once: devices announced this close together reach its device watcher
+                # 0 ms apart, well inside its 10 ms debounce. (Under TCG two uhid creations
+                # alone can take 10 to 30 ms.)
+                if gap >= 0.050:
                     raise RuntimeError("the two devices arrived %.1f ms apart, not less than "
-                                       "10 ms" % (gap * 1000))
+                                       "50 ms: not one burst" % (gap * 1000))
             return act
         if verb == "plug" and len(words) == 4 and words[2] == "holding":
             device, key = w.device(words[1]), words[3]
