@@ -7,7 +7,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QDebug>
 #include <QSocketNotifier>
@@ -156,10 +155,7 @@ void KLinuxDeviceMonitor::onPrepareForSleep(bool sleeping) {
         emit sessionResumed();
 }
 
-// logind tells when the system wakes from sleep and whether the session is active. Our session
-// is the one named by XDG_SESSION_ID, else the session of this process, else the user's display
-// session (programs started by a desktop's launcher often sit outside the session's scope). All
-// calls are asynchronous: the window never waits for the system bus.
+// logind tells when the system wakes from sleep and whether the session is active.
 void KLinuxDeviceMonitor::watchSession() {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected() ||
@@ -169,76 +165,85 @@ void KLinuxDeviceMonitor::watchSession() {
                              "is not set up again after sleep and follows no session switch";
         return;
     }
-    auto call = [bus](const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments) mutable {
-        QDBusMessage message = QDBusMessage::createMethodCall(kLogind, path, interface, method);
-        message.setArguments(arguments);
-        return new QDBusPendingCallWatcher(bus.asyncCall(message));
+    findSession(FromSessionId);
+}
+
+void KLinuxDeviceMonitor::askLogind(const QString& path, const QString& interface,
+                                    const QString& method, const QVariantList& arguments,
+                                    std::function<void(const QVariant&)> done) {
+    QDBusMessage message = QDBusMessage::createMethodCall(kLogind, path, interface, method);
+    message.setArguments(arguments);
+    auto* watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [done](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusMessage reply = w->reply();
+        const bool ok = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
+        done(ok ? reply.arguments().first() : QVariant());
+    });
+}
+
+// Our session is the one named by XDG_SESSION_ID, else the session of this process, else the
+// user's display session (programs started by a desktop's launcher often sit outside the
+// session's scope). Every call is asynchronous: the window never waits for the system bus.
+void KLinuxDeviceMonitor::findSession(SessionLookup step) {
+    auto pathOr = [this](SessionLookup next) {
+        return [this, next](const QVariant& reply) {
+            const QString path = reply.value<QDBusObjectPath>().path();
+            if (path.isEmpty())
+                findSession(next);
+            else
+                sessionFound(path);
+        };
     };
-    auto fromUser = [this, call]() mutable {
-        auto* user = call(kManagerPath, kManager, QStringLiteral("GetUser"),
-                          {QVariant::fromValue(uint(::getuid()))});
-        connect(user, &QDBusPendingCallWatcher::finished, this,
-                [this, call](QDBusPendingCallWatcher* w) mutable {
-                    w->deleteLater();
-                    QDBusPendingReply<QDBusObjectPath> reply = *w;
-                    if (reply.isError()) {
-                        qInfo().noquote() << "[Info] no logind session found for this program: "
-                                             "the device hook follows no session switch";
+    switch (step) {
+        case FromSessionId: {
+            const QString id = qEnvironmentVariable("XDG_SESSION_ID");
+            if (id.isEmpty())
+                findSession(FromProcess);
+            else
+                askLogind(kManagerPath, kManager, QStringLiteral("GetSession"), {id},
+                          pathOr(FromProcess));
+            return;
+        }
+        case FromProcess:
+            askLogind(kManagerPath, kManager, QStringLiteral("GetSessionByPID"),
+                      {QVariant::fromValue(uint(::getpid()))}, pathOr(FromUser));
+            return;
+        case FromUser:
+            askLogind(
+                kManagerPath, kManager, QStringLiteral("GetUser"),
+                {QVariant::fromValue(uint(::getuid()))}, [this](const QVariant& reply) {
+                    const QString user = reply.value<QDBusObjectPath>().path();
+                    if (user.isEmpty()) {
+                        findSession(NotFound);
                         return;
                     }
-                    auto* display = call(reply.value().path(), kProperties, QStringLiteral("Get"),
-                                         {kUser, QStringLiteral("Display")});
-                    connect(display, &QDBusPendingCallWatcher::finished, this,
-                            [this](QDBusPendingCallWatcher* d) {
-                                d->deleteLater();
-                                QDBusPendingReply<QDBusVariant> value = *d;
-                                QString id;
-                                QDBusObjectPath path;
-                                if (!value.isError()) {
-                                    const QDBusArgument arg =
-                                        value.value().variant().value<QDBusArgument>();
-                                    arg.beginStructure();
-                                    arg >> id >> path;
-                                    arg.endStructure();
-                                }
-                                if (path.path().isEmpty() || path.path() == QLatin1String("/"))
-                                    qInfo().noquote()
-                                        << "[Info] no logind session found for this program: "
-                                           "the device hook follows no session switch";
-                                else
-                                    sessionFound(path.path());
-                            });
+                    // Display is a struct (session id, session path).
+                    askLogind(
+                        user, kProperties, QStringLiteral("Get"),
+                        {kUser, QStringLiteral("Display")}, [this](const QVariant& display) {
+                            QString id;
+                            QDBusObjectPath path;
+                            const QDBusArgument arg =
+                                display.value<QDBusVariant>().variant().value<QDBusArgument>();
+                            if (arg.currentType() == QDBusArgument::StructureType) {
+                                arg.beginStructure();
+                                arg >> id >> path;
+                                arg.endStructure();
+                            }
+                            if (path.path().isEmpty() || path.path() == "/")
+                                findSession(NotFound);
+                            else
+                                sessionFound(path.path());
+                        });
                 });
-    };
-    auto fromPid = [this, call, fromUser]() mutable {
-        auto* own = call(kManagerPath, kManager, QStringLiteral("GetSessionByPID"),
-                         {QVariant::fromValue(uint(::getpid()))});
-        connect(own, &QDBusPendingCallWatcher::finished, this,
-                [this, fromUser](QDBusPendingCallWatcher* w) mutable {
-                    w->deleteLater();
-                    QDBusPendingReply<QDBusObjectPath> reply = *w;
-                    if (reply.isError())
-                        fromUser();
-                    else
-                        sessionFound(reply.value().path());
-                });
-    };
-    const QString id = qEnvironmentVariable("XDG_SESSION_ID");
-    if (id.isEmpty()) {
-        fromPid();
-        return;
+            return;
+        case NotFound:
+            qInfo().noquote() << "[Info] no logind session found for this program: the device "
+                                 "hook follows no session switch";
+            return;
     }
-    auto* named = call(kManagerPath, kManager, QStringLiteral("GetSession"), {id});
-    connect(named, &QDBusPendingCallWatcher::finished, this,
-            [this, fromPid](QDBusPendingCallWatcher* w) mutable {
-                w->deleteLater();
-                QDBusPendingReply<QDBusObjectPath> reply = *w;
-                if (reply.isError())
-                    fromPid();
-                else
-                    sessionFound(reply.value().path());
-            });
 }
 
 void KLinuxDeviceMonitor::sessionFound(const QString& path) {
@@ -251,17 +256,11 @@ void KLinuxDeviceMonitor::sessionFound(const QString& path) {
 }
 
 void KLinuxDeviceMonitor::readSessionActive() {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(kLogind, m_sessionPath, kProperties, QStringLiteral("Get"));
-    message.setArguments({kSession, QStringLiteral("Active")});
-    auto* watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(message), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        QDBusPendingReply<QDBusVariant> reply = *w;
-        if (!reply.isError())
-            setSessionActive(reply.value().variant().toBool());
-    });
+    askLogind(m_sessionPath, kProperties, QStringLiteral("Get"),
+              {kSession, QStringLiteral("Active")}, [this](const QVariant& reply) {
+                  if (reply.isValid())
+                      setSessionActive(reply.value<QDBusVariant>().variant().toBool());
+              });
 }
 
 void KLinuxDeviceMonitor::onSessionPropertiesChanged(const QString& interface,

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QVariantMap>
 
+#include <functional>
+
 class QDBusPendingCallWatcher;
 class QSocketNotifier;
 struct udev;
@@ -49,7 +51,12 @@ private slots:
 private:
     void readEvents();
     void flush();
+    enum SessionLookup { FromSessionId, FromProcess, FromUser, NotFound };
     void watchSession();
+    void findSession(SessionLookup step);
+    // One asynchronous call to logind; done gets the reply's first value, invalid on an error.
+    void askLogind(const QString& path, const QString& interface, const QString& method,
+                   const QVariantList& arguments, std::function<void(const QVariant&)> done);
     void sessionFound(const QString& path);
     void readSessionActive();
     void setSessionActive(bool active);
