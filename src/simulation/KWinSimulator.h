@@ -53,6 +53,12 @@ public:
     void setApplicationDirectory(const QString& directory) { m_applicationDir = directory; }
     static QString watcherFileName();
 
+signals:
+    // A function the user called cannot work in this session (for example brightness where
+    // the compositor lets no program set the gamma ramp): keyValue is the function's key value,
+    // tip a translated sentence saying why and what to do. The main page shows it.
+    void functionUnavailable(int keyValue, const QString& tip);
+
 private:
     void runElevated(const QString& path);
 
