@@ -11,13 +11,15 @@ public:
     virtual ~KSessionBackend() = default;
 
     virtual void lockSession() = 0;
-    // A program is started; a document or folder opens with the desktop's default handler.
+    // A program is started, an application launcher (.desktop) is launched; a document or
+    // folder opens with the desktop's default handler.
     virtual void openPath(const QString& path) = 0;
     // Starts a program detached from this one. elevated asks for administrator rights where the
     // system has such a prompt.
     virtual bool startProgram(const QString& program, const QStringList& arguments,
                               const QString& workingDirectory, bool elevated) = 0;
-    virtual void openMagnifier() = 0;
+    // Starts the desktop's screen magnifier. False when this desktop has none.
+    virtual bool openMagnifier() = 0;
 
     virtual void stopSound() = 0;
     // Starts playing a sound file (asynchronously).

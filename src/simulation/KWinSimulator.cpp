@@ -118,7 +118,10 @@ void KWinSimulator::openPath(const QString& path) {
 }
 
 void KWinSimulator::openMagnifier() {
-    m_session->openMagnifier();
+    if (!m_session->openMagnifier())
+        emit functionUnavailable(
+            45, tr("No screen magnifier is available on this desktop. Install KDE's magnifier "
+                   "(kmag), or use GNOME, whose magnifier is built in."));
 }
 
 bool KWinSimulator::isAutoRun() {

@@ -1,5 +1,6 @@
 #include "platform/linux/KLinuxSessionBackend.h"
 
+#include "platform/linux/KDesktopSession.h"
 #include "platform/linux/KXdgAutostart.h"
 
 #include <QDBusConnection>
@@ -92,8 +93,73 @@ void KLinuxSessionBackend::openPath(const QString& path) {
         qWarning().noquote() << "open:" << path << "does not exist";
         return;
     }
+    // A launcher is run, as the desktop's menu would, not opened in an editor.
+    if (QFileInfo(path).isFile() && path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive)) {
+        launchDesktopEntry(path);
+        return;
+    }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         qWarning().noquote() << "open: no default handler opened" << path;
+}
+
+bool KLinuxSessionBackend::desktopEntryLaunch(const QString& path, Launch* launch, QString* why) {
+    const QMap<QString, QString> keys = KXdgAutostart::readDesktopEntry(path);
+    if (keys.isEmpty()) {
+        *why = QStringLiteral("it is not a readable desktop entry");
+        return false;
+    }
+    const QString type = keys.value(QStringLiteral("Type"));
+    *launch = Launch();
+    if (type == QLatin1String("Link")) {
+        launch->url = keys.value(QStringLiteral("URL"));
+        if (launch->url.isEmpty()) {
+            *why = QStringLiteral("the link has no URL");
+            return false;
+        }
+        return true;
+    }
+    if (type != QLatin1String("Application")) {
+        *why = QStringLiteral("its type is \"%1\", not Application").arg(type);
+        return false;
+    }
+    const QString tryExec = keys.value(QStringLiteral("TryExec"));
+    if (!tryExec.isEmpty() && QStandardPaths::findExecutable(tryExec).isEmpty() &&
+        !QFileInfo(tryExec).isExecutable()) {
+        *why = QStringLiteral("its program %1 is not installed").arg(tryExec);
+        return false;
+    }
+    QStringList arguments = KXdgAutostart::execArguments(keys.value(QStringLiteral("Exec")));
+    if (arguments.isEmpty()) {
+        *why = QStringLiteral("it has no usable Exec line");
+        return false;
+    }
+    if (keys.value(QStringLiteral("Terminal"))
+            .compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        const QString terminal =
+            QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
+        if (!terminal.isEmpty())
+            arguments = QStringList{terminal, QStringLiteral("-e")} + arguments;
+    }
+    launch->program = arguments.takeFirst();
+    launch->arguments = arguments;
+    launch->workingDirectory = keys.value(QStringLiteral("Path"));
+    return true;
+}
+
+void KLinuxSessionBackend::launchDesktopEntry(const QString& path) {
+    Launch launch;
+    QString why;
+    if (!desktopEntryLaunch(path, &launch, &why)) {
+        qWarning().noquote() << "open: cannot launch" << path << ":" << why;
+        return;
+    }
+    if (!launch.url.isEmpty()) {
+        if (!QDesktopServices::openUrl(QUrl::fromUserInput(launch.url)))
+            qWarning().noquote() << "open: no handler opened" << launch.url;
+        return;
+    }
+    // Started directly, never through a shell: the Exec line is not shell syntax.
+    startProgram(launch.program, launch.arguments, launch.workingDirectory, false);
 }
 
 bool KLinuxSessionBackend::startProgram(const QString& program, const QStringList& arguments,
@@ -108,28 +174,34 @@ bool KLinuxSessionBackend::startProgram(const QString& program, const QStringLis
     return true;
 }
 
-void KLinuxSessionBackend::openMagnifier() {
-    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+bool KLinuxSessionBackend::openMagnifier() {
+    const KDesktopSession& session = KDesktopSession::current();
     const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
-    // GNOME and its relatives have the magnifier built into the shell.
-    if (!gsettings.isEmpty() &&
-        QRegularExpression(QStringLiteral("GNOME|Unity|Budgie|Cinnamon|Pantheon"))
-            .match(desktop)
-            .hasMatch()) {
+    // GNOME and its relatives have the magnifier built into the shell, switched by a setting.
+    const bool gnomeLike =
+        session.desktop == KDesktopSession::Desktop::Gnome ||
+        QRegularExpression(QStringLiteral("Cinnamon")).match(session.desktopName).hasMatch();
+    if (gnomeLike && !gsettings.isEmpty()) {
         startProgram(gsettings,
                      {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.a11y.applications"),
                       QStringLiteral("screen-magnifier-enabled"), QStringLiteral("true")},
                      QString(), false);
-        return;
+        return true;
     }
-    for (const char* name : {"kmag", "magnus", "xzoom", "xmag"}) {
-        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(name));
+    // KDE's magnifier first on Plasma; the X11 ones only where X11 windows are the screen.
+    QStringList names{QStringLiteral("kmag")};
+    if (session.isX11())
+        names << QStringLiteral("magnus") << QStringLiteral("xzoom") << QStringLiteral("xmag");
+    for (const QString& name : names) {
+        const QString program = QStandardPaths::findExecutable(name);
         if (!program.isEmpty()) {
             startProgram(program, {}, QString(), false);
-            return;
+            return true;
         }
     }
-    qWarning() << "magnifier: none installed (for example kmag, magnus or xzoom)";
+    qWarning().noquote() << "magnifier: none available in this session (" << session.describe()
+                         << "); install kmag (KDE) or use GNOME's";
+    return false;
 }
 
 void KLinuxSessionBackend::stopSound() {

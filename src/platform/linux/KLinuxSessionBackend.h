@@ -19,7 +19,7 @@ public:
     void openPath(const QString& path) override;
     bool startProgram(const QString& program, const QStringList& arguments,
                       const QString& workingDirectory, bool elevated) override;
-    void openMagnifier() override;
+    bool openMagnifier() override;
     void stopSound() override;
     void playSound(const QString& path) override;
     QString autorunEntry(const QString& name) override;
@@ -30,9 +30,20 @@ public:
     // regular file that is a binary (ELF) or a script (#!). Documents on file systems that mark
     // every file executable are opened, not run.
     static bool isProgram(const QString& path);
+    // What launching a desktop entry file runs: its Exec line as program and arguments (field
+    // codes dropped), in its Path; for Type=Link its URL. False when the entry cannot be launched
+    // (not an application or link, hidden behind a missing TryExec, malformed Exec).
+    struct Launch {
+        QString program;
+        QStringList arguments;
+        QString workingDirectory;
+        QString url;  // Type=Link
+    };
+    static bool desktopEntryLaunch(const QString& path, Launch* launch, QString* why);
 
 private:
     void lockWithLoginctl();
+    void launchDesktopEntry(const QString& path);
 
     QMediaPlayer* m_player = nullptr;
 };

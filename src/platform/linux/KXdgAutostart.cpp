@@ -16,8 +16,10 @@ QString relativePath(const QString& name) {
     return QStringLiteral("autostart/") + name + QStringLiteral(".desktop");
 }
 
+}  // namespace
+
 // The keys of the [Desktop Entry] group, values as written (escapes kept).
-QMap<QString, QString> readDesktopEntry(const QString& path) {
+QMap<QString, QString> KXdgAutostart::readDesktopEntry(const QString& path) {
     QMap<QString, QString> keys;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -37,6 +39,8 @@ QMap<QString, QString> readDesktopEntry(const QString& path) {
     }
     return keys;
 }
+
+namespace {
 
 bool isHidden(const QMap<QString, QString>& keys) {
     return keys.value("Hidden").compare("true", Qt::CaseInsensitive) == 0 ||
@@ -108,8 +112,10 @@ bool KXdgAutostart::removeEntry(const QString& name) {
 }
 
 QString KXdgAutostart::execValueFor(const QString& program) {
-    // Argument quoting: inside double quotes, ", `, $ and \ take a backslash.
-    QString quoted = QStringLiteral("\"");
+    // Argument quoting: inside double quotes, ", `, $ and \ take a backslash. A literal % is
+    // written %%, but launchers built on GLib look the program word up before undoing %%, so a
+    // program whose path holds a % is started through env, whose own path has none.
+    QString quoted = program.contains('%') ? QStringLiteral("env \"") : QStringLiteral("\"");
     for (const QChar c : program) {
         if (c == '"' || c == '`' || c == '$' || c == '\\')
             quoted += '\\';
@@ -134,8 +140,8 @@ QString KXdgAutostart::execValueFor(const QString& program) {
     return value;
 }
 
-QString KXdgAutostart::programFromExecValue(const QString& value) {
-    // Undo the string escapes.
+QStringList KXdgAutostart::execArguments(const QString& value) {
+    // Undo the string escapes of the key file format.
     QString exec;
     for (int i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
@@ -150,22 +156,52 @@ QString KXdgAutostart::programFromExecValue(const QString& value) {
                 : next == 'r' ? QChar('\r')
                               : next;
     }
-    exec.replace(QLatin1String("%%"), QLatin1String("%"));
-    exec = exec.trimmed();
-    // The first argument, quoted or not.
-    QString program;
-    if (exec.startsWith('"')) {
-        for (int i = 1; i < exec.size(); ++i) {
-            const QChar c = exec.at(i);
-            if (c == '"')
-                return program;
-            if (c == '\\' && i + 1 < exec.size())
-                program += exec.at(++i);
-            else
-                program += c;
+    // Split into arguments: blanks separate; double quotes group, with a backslash before
+    // the quote, backtick, dollar and backslash inside; field codes (%f, %U, ...) outside quotes
+    // are dropped; %% is a literal %.
+    QStringList arguments;
+    QString current;
+    bool inArgument = false;
+    for (int i = 0; i < exec.size(); ++i) {
+        const QChar c = exec.at(i);
+        if (c == '"') {
+            inArgument = true;
+            int j = i + 1;
+            for (; j < exec.size() && exec.at(j) != '"'; ++j) {
+                if ((exec.at(j) == '\\' || exec.mid(j, 2) == QLatin1String("%%")) &&
+                    j + 1 < exec.size())
+                    ++j;
+                current += exec.at(j);
+            }
+            if (j >= exec.size())
+                return {};  // unterminated quote: the whole line is unusable
+            i = j;
+        } else if (c == ' ' || c == '\t' || c == '\n') {
+            if (inArgument)
+                arguments << current;
+            current.clear();
+            inArgument = false;
+        } else if (c == '%' && i + 1 < exec.size()) {
+            const QChar code = exec.at(++i);
+            if (code == '%') {
+                current += '%';
+                inArgument = true;
+            }
+        } else {
+            current += c;
+            inArgument = true;
         }
-        return QString();  // unterminated quote
     }
-    const int space = exec.indexOf(QRegularExpression(QStringLiteral("\\s")));
-    return space < 0 ? exec : exec.left(space);
+    if (inArgument)
+        arguments << current;
+    return arguments;
+}
+
+QString KXdgAutostart::programFromExecValue(const QString& value) {
+    QStringList arguments = execArguments(value);
+    // "env PROGRAM" as written for programs whose path holds a %.
+    if (arguments.size() >= 2 && arguments.first() == QLatin1String("env") &&
+        !arguments.at(1).contains('='))
+        arguments.removeFirst();
+    return arguments.value(0);
 }

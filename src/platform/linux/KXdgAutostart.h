@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
+#include <QStringList>
 
 // The XDG autostart entry of an application: "<name>.desktop" in the user's autostart directory
 // ($XDG_CONFIG_HOME/autostart), overriding an entry of the same name in the system directories
@@ -20,5 +22,10 @@ bool removeEntry(const QString& name);
 // Exec value quoting of the desktop entry format (string escapes, argument quoting, %%).
 QString execValueFor(const QString& program);
 QString programFromExecValue(const QString& value);
+// The arguments of an Exec value: string escapes undone, quoting applied, field codes dropped.
+// Empty when the value is malformed (an unterminated quote).
+QStringList execArguments(const QString& value);
+// The keys of a desktop entry file's [Desktop Entry] group, values as written.
+QMap<QString, QString> readDesktopEntry(const QString& path);
 
 }  // namespace KXdgAutostart

@@ -27,8 +27,9 @@ bool KSimSessionBackend::startProgram(const QString& program, const QStringList&
     return true;
 }
 
-void KSimSessionBackend::openMagnifier() {
+bool KSimSessionBackend::openMagnifier() {
     m_controller->log(QJsonObject{{"kind", "magnifier"}});
+    return true;
 }
 
 void KSimSessionBackend::stopSound() {

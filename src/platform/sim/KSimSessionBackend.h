@@ -18,7 +18,7 @@ public:
     void openPath(const QString& path) override;
     bool startProgram(const QString& program, const QStringList& arguments,
                       const QString& workingDirectory, bool elevated) override;
-    void openMagnifier() override;
+    bool openMagnifier() override;
     void stopSound() override;
     void playSound(const QString& path) override;
     QString autorunEntry(const QString& name) override;
