@@ -32,6 +32,10 @@ Steps (what the row does) and what the expected column can say about them:
   leds NODE                 LED_X=0|1 ...
   pair MODE [status-first] [odd-descriptor] [as nobody]
                             success | failure[, message ~ REGEX][, message !~ REGEX]
+  libinput STEP             BTN_X pressed N, BTN_X released N, ... | nothing
+                            (the button events `libinput debug-events` reports for the
+                            injector's pointer while STEP, any of the event steps, runs; every
+                            button libinput reports must be listed with its counts)
 Events: "nothing", "anything", or "TARGET: FRAME / FRAME ...; TARGET: ..." where a frame is
 the events between two SYN_REPORTs, written NAME=VALUE and compared as a set, and TARGET is
 "injector keyboard", "injector pointer", "pass-through of NODE" or "the system at NODE" (the
@@ -42,8 +46,10 @@ watched device sends during the row and that the row does not expect makes it fa
 import os
 import re
 import shlex
+import shutil
 import signal
 import subprocess
+import threading
 import time
 
 import evdev
@@ -479,6 +485,8 @@ class Runner:
             return self.leds(" ".join(words[1:]), expected)
         if verb == "pair":
             return self.pair(words[1:], expected)
+        if verb == "libinput":
+            return self.libinput(words[1:], expected)
         within = None
         if len(words) > 2 and words[-2] == "within":
             within = float(words[-1])
@@ -662,6 +670,65 @@ class Runner:
             problems.append("unexpected " + "; ".join(group_text(others)))
         data = {"seen": seen_text(frames)}
         return Result("FAIL" if problems else "ok", problems, data)
+
+    def libinput(self, words, expected):
+        """What libinput, the input stack of the Linux desktops, makes of the injector pointer's
+        events during the step: `libinput debug-events` on the pointer's node (its path backend:
+        no seat needed) applies libinput's button debouncing, which drops a release and a press
+        of one button within 25 ms as contact bounce. The button events it reports are counted
+        per button and state."""
+        w = self.world
+        wanted = parse_libinput_counts(expected)
+        tool = shutil.which("libinput")
+        if tool is None or not os.path.exists("/usr/libexec/libinput/libinput-debug-events"):
+            raise Skip("libinput debug-events is missing (Debian package libinput-tools)")
+        streams = w.recorder.find(resolve_target("injector pointer"))
+        if not streams:
+            raise RuntimeError("the injector's pointer is not there")
+        node = streams[-1].devnode
+        act = self.action(words)
+        command = [tool, "debug-events", "--device", node]
+        if shutil.which("stdbuf"):
+            command = ["stdbuf", "-oL"] + command   # its lines as they come, not at its end
+        process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                   stdin=subprocess.DEVNULL, text=True)
+        lines = []
+        reader = threading.Thread(target=lambda: lines.extend(process.stdout), daemon=True)
+        reader.start()
+        try:
+            deadline = time.monotonic() + w.t(10)
+            while not any("DEVICE_ADDED" in line for line in list(lines)):
+                if process.poll() is not None or time.monotonic() > deadline:
+                    return Result("FAIL", ["libinput debug-events did not take %s" % node] +
+                                  ["libinput: " + l.rstrip()[:160] for l in lines[-4:]])
+                time.sleep(0.02)
+            self.note = None
+            act()
+            # Until the counts are there, then a while for anything more (libinput reports a
+            # release up to 25 ms late, when its debounce timer ends).
+            deadline = time.monotonic() + w.t(2.5)
+            while (time.monotonic() < deadline and
+                   libinput_button_counts(list(lines)) != wanted):
+                time.sleep(0.02)
+            time.sleep(w.t(0.3))
+        finally:
+            process.send_signal(signal.SIGINT)
+            try:
+                process.wait(timeout=w.t(5))
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+            reader.join(timeout=5)
+        got = libinput_button_counts(lines)
+        buttons = [l.strip() for l in lines if "POINTER_BUTTON" in l]
+        data = {"libinput": buttons}
+        if self.note:
+            data["note"] = self.note
+        if got == wanted:
+            return Result("ok", data=data)
+        return Result("FAIL", ["expected  libinput: %s" % describe_counts(wanted),
+                               "seen      libinput: %s" % describe_counts(got)] +
+                      ["libinput: " + l[:160] for l in buttons[:12]], data)
 
     # probes
     def grab(self, name, expected):
@@ -941,6 +1008,39 @@ def parse_probe_line(line):
     """'result 0 message...' -> (False, 'message...')"""
     parts = line.split(" ", 2)
     return parts[1] == "1", parts[2] if len(parts) > 2 else ""
+
+
+LIBINPUT_BUTTON = re.compile(r"POINTER_BUTTON\s.*?\b(BTN_[A-Z0-9_]+) \(\d+\) (pressed|released)")
+
+
+def libinput_button_counts(lines):
+    """{(button, 'pressed'|'released'): count} of libinput debug-events' output lines."""
+    counts = {}
+    for line in lines:
+        match = LIBINPUT_BUTTON.search(line)
+        if match:
+            key = (match.group(1), match.group(2))
+            counts[key] = counts.get(key, 0) + 1
+    return counts
+
+
+def parse_libinput_counts(text):
+    if text.strip() == "nothing":
+        return {}
+    counts = {}
+    for clause in split_clauses(text):
+        words = clause.split()
+        if (len(words) != 3 or not words[0].startswith("BTN_") or
+                words[1] not in ("pressed", "released") or not words[2].isdigit()):
+            raise TableError("libinput expects 'BTN_X pressed N, BTN_X released N, ...', got %r"
+                             % clause)
+        counts[(words[0], words[1])] = int(words[2])
+    return counts
+
+
+def describe_counts(counts):
+    return ", ".join("%s %s %d" % (b, state, n) for (b, state), n in sorted(counts.items())) \
+        or "nothing"
 
 
 def split_clauses(text):
