@@ -19,7 +19,8 @@ Steps (what the row does) and what the expected column can say about them:
   hold DEV KEY SECONDS      events        type DEV TEXT     events
   wheel|hwheel DEV N        events        move DEV DX DY    events
   plug DEV [and DEV]        events        unplug DEV        events
-  write TARGET EV=V ...     events (writes events to the node of a virtual device)
+  write TARGET EV=V ... [/ EV=V ...]       events (writes frames, "/" between them, to the
+                            node of a virtual device, back to back in one write)
   logind sleep|wake|active 0|active 1      events
   wait SECONDS              events
   stop | kill               events (SIGTERM / SIGKILL, then waits for the program's end)
@@ -576,15 +577,20 @@ class Runner:
         if verb == "unplug" and len(words) == 2:
             return lambda: w.unplug(words[1])
         if verb == "write" and len(words) >= 3:
-            events = [evdev.parse_event(t) for t in words if "=" in t]
-            target = " ".join(t for t in words[1:] if "=" not in t)
+            frames = [[]]
+            for token in words[1:]:
+                if token == "/":
+                    frames.append([])
+                elif "=" in token:
+                    frames[-1].append(evdev.parse_event(token))
+            target = " ".join(t for t in words[1:] if "=" not in t and t != "/")
             predicate = resolve_target(target)
 
             def act():
                 streams = w.recorder.find(predicate)
                 if not streams:
                     raise RuntimeError("no device is %s" % target)
-                evdev.write_events(streams[-1].fd, events)
+                evdev.write_frames(streams[-1].fd, [f for f in frames if f])
             return act
         if verb == "logind" and len(words) >= 2:
             command = " ".join(words[1:])
