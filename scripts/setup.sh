@@ -22,6 +22,7 @@ packages=(
     libsodium-dev libsqlite3-dev libcpp-httplib-dev openssl
     libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev xkb-data x11-xkb-utils
     xvfb xauth trayer xdotool x11-utils libglib2.0-bin
+    libinput-tools
 )
 
 as_root() {

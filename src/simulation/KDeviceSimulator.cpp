@@ -92,7 +92,7 @@ void KDeviceSimulator::dispatch(int keyValue, const QString& path) {
         case 21:  // Click
             sendMouse(LEFTCLICK, 0);
             break;
-        case 22:  // Double click: no pause between the clicks
+        case 22:  // Double click: the injector spaces the clicks so that each one counts
             sendMouse(LEFTCLICK, 0);
             sendMouse(LEFTCLICK, 0);
             break;

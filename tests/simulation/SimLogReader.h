@@ -3,6 +3,9 @@
 // Reads the simulation log (POINTORA_SIM_LOG) incrementally: each call returns the lines written
 // since the previous one, parsed as JSON objects.
 
+#include "platform/KPacedInjector.h"
+#include "simulation/KInputSimulation.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -50,4 +53,11 @@ inline QList<QJsonObject> chordLines(const QList<int>& modifiers, int key) {
     for (auto it = modifiers.crbegin(); it != modifiers.crend(); ++it)
         lines << keyLine(*it, true);
     return lines;
+}
+
+// Waits until the platform's injector holds nothing back: a repeated click of a button leaves
+// tens of milliseconds after the call that sent it. True when nothing is held.
+inline bool waitForInjectedInput(int timeoutMs = 5000) {
+    auto* paced = dynamic_cast<KPacedInjector*>(currentInputInjector());
+    return !paced || paced->waitUntilIdle(timeoutMs);
 }

@@ -9,6 +9,7 @@
 #include "simulation/KWinSimulator.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <QtTest>
 
 #include <memory>
@@ -48,6 +49,8 @@ private:
     KSimDesktopBackend* m_desktop = nullptr;
 
     void verifyLines(const QList<QJsonObject>& expected) {
+        // Repeated clicks leave spaced; the later ones come from the injector's worker.
+        QVERIFY(waitForInjectedInput());
         const QList<QJsonObject> actual = m_log->takeNew();
         bool same = actual.size() == expected.size();
         for (int i = 0; same && i < actual.size(); ++i)
@@ -228,6 +231,30 @@ private slots:
         m_simulator->onKeyDown(ulong(code));
         m_store->setKeyValueWithKeyType(keyType, 26, false);
         verifyLines(tapLines(0x5B));
+    }
+
+    // As on Linux, the clicks of a multiple click are spaced so that the system counts each: the
+    // first leaves during the call, the others later, and none is lost or added.
+    void multipleClicksAreSpaced_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("22 double click") << 22 << 0x0006 << 2;
+        QTest::newRow("23 triple click") << 23 << 0x0006 << 3;
+        QTest::newRow("25 right double click") << 25 << 0x0018 << 2;
+    }
+    void multipleClicksAreSpaced() {
+        QFETCH(int, value);
+        QFETCH(int, flags);
+        QFETCH(int, clicks);
+        QVERIFY(waitForInjectedInput());
+        // Past the spacing after the previous case's clicks, so that the first goes out at once.
+        QThread::msleep(KPacedInjector::kReleaseToPressUs / 1000 + 10);
+        m_log->takeNew();
+        pressRightWith(value);
+        QCOMPARE(m_log->takeNew(), QList<QJsonObject>{mouseLine(flags, 0)});
+        QVERIFY(waitForInjectedInput());
+        QCOMPARE(m_log->takeNew(), QVector<QJsonObject>(clicks - 1, mouseLine(flags, 0)).toList());
     }
 
     void rightDoubleClickSendsOnlyTwoLeftClicks() {

@@ -1,6 +1,7 @@
 #include "SimLogReader.h"
 #include "platform/KPlatform.h"
 #include "platform/sim/KSimInputInjector.h"
+#include "platform/sim/KSimPlatform.h"
 #include "simulation/KDeviceKeyCode.h"
 #include "simulation/KInputSimulation.h"
 #include "simulation/KMouseSimulator.h"
@@ -40,7 +41,7 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<SimLogReader> m_log;
     KSimInputInjector* injector() {
-        return static_cast<KSimInputInjector*>(KPlatform::instance()->inputInjector());
+        return static_cast<KSimPlatform*>(KPlatform::instance())->simInputInjector();
     }
 
 private slots:
@@ -53,6 +54,7 @@ private slots:
         m_log = std::make_unique<SimLogReader>(logPath);
     }
     void init() {
+        QVERIFY(waitForInjectedInput());
         injector()->takeHistory();
         m_log->takeNew();
     }
@@ -85,6 +87,7 @@ private slots:
         sendMouse(KMouseFlag::WHEEL, -120);
         QList<QJsonObject> expected = chordLines({0x5B}, 0x44);
         expected << mouseLine(6, 0) << mouseLine(0x800, -120);
+        QVERIFY(waitForInjectedInput());
         QCOMPARE(m_log->takeNew(), expected);
     }
 
@@ -110,6 +113,7 @@ private slots:
         QFETCH(quint32, code);
         QFETCH(QList<Event>, expected);
         KMouseSimulator::instance()->replayNativeAction(code);
+        QVERIFY(waitForInjectedInput());
         QCOMPARE(injector()->takeHistory(), expected);
     }
 
@@ -121,6 +125,7 @@ private slots:
         }));
         worker->start();
         QVERIFY(worker->wait(5000));
+        QVERIFY(waitForInjectedInput());
         QCOMPARE(injector()->takeHistory(), (QList<Event>{mouse(0x0018, 0), mouse(0x0180, 1)}));
     }
 

@@ -1,5 +1,6 @@
 #include "platform/linux/KLinuxPlatform.h"
 
+#include "platform/KPacedInjector.h"
 #include "platform/linux/KLinuxBluetoothInput.h"
 #include "platform/linux/KLinuxDeviceMonitor.h"
 #include "platform/linux/KLinuxHidBackend.h"
@@ -16,9 +17,11 @@ KLinuxPlatform::~KLinuxPlatform() = default;
 
 KInputInjector* KLinuxPlatform::inputInjector() {
     QMutexLocker lock(&m_inputMutex);
-    if (!m_inputInjector)
+    if (!m_inputInjector) {
         m_inputInjector = std::make_unique<KLinuxInputInjector>();
-    return m_inputInjector.get();
+        m_pacedInjector = std::make_unique<KPacedInjector>(m_inputInjector.get());
+    }
+    return m_pacedInjector.get();
 }
 
 KDesktopBackend* KLinuxPlatform::desktopBackend() {

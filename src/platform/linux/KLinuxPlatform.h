@@ -26,7 +26,10 @@ public:
 
 private:
     QMutex m_inputMutex;
+    // The backend's injector, and the pacing in front of it that the program uses (declared
+    // after it: destroyed first, sending what it still holds).
     std::unique_ptr<KInputInjector> m_inputInjector;
+    std::unique_ptr<KInputInjector> m_pacedInjector;
     std::unique_ptr<KDesktopBackend> m_desktop;
     std::unique_ptr<KSessionBackend> m_session;
     // Device access; the HID backend may be asked for from the pairing thread.

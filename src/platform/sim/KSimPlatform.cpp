@@ -1,5 +1,6 @@
 #include "platform/sim/KSimPlatform.h"
 
+#include "platform/KPacedInjector.h"
 #include "platform/sim/KSimController.h"
 #include "platform/sim/KSimDesktopBackend.h"
 #include "platform/sim/KSimDevices.h"
@@ -11,8 +12,10 @@ KSimPlatform::KSimPlatform(QObject* parent)
     : KPlatform(parent),
       m_controller(new KSimController(KSimController::Options::fromEnvironment(), this)) {
     m_controller->start();
-    // Created at once (not on first use) so that any thread may use it without locking.
-    m_inputInjector = std::make_unique<KSimInputInjector>(m_controller);
+    // Created at once (not on first use) so that any thread may use it without locking. Paced
+    // like the Linux backend's: repeated clicks are spaced.
+    m_simInjector = std::make_unique<KSimInputInjector>(m_controller);
+    m_inputInjector = std::make_unique<KPacedInjector>(m_simInjector.get());
     // The simulated display and session at once too: their socket commands and state fields
     // exist from the start.
     m_desktop = std::make_unique<KSimDesktopBackend>(m_controller);

@@ -10,6 +10,7 @@ class KSimDevices;
 class KSimDeviceMonitor;
 class KSimHidBackend;
 class KSimHookDriver;
+class KPacedInjector;
 class KSimInputInjector;
 class KSimLowLevelHookBackend;
 class KSimRawInputBackend;
@@ -38,10 +39,13 @@ public:
     // The simulated devices behind those backends.
     KSimDevices* simDevices() const { return m_devices; }
     KSimReceiverFirmware* receiverFirmware() const { return m_firmware.get(); }
+    // The simulated system's own input, behind the pacing that inputInjector() returns.
+    KSimInputInjector* simInputInjector() const { return m_simInjector.get(); }
 
 private:
     KSimController* m_controller;
-    std::unique_ptr<KSimInputInjector> m_inputInjector;
+    std::unique_ptr<KSimInputInjector> m_simInjector;
+    std::unique_ptr<KPacedInjector> m_inputInjector;  // after m_simInjector: destroyed first
     std::unique_ptr<KSimDesktopBackend> m_desktop;
     std::unique_ptr<KSimSessionBackend> m_session;
     KSimDevices* m_devices = nullptr;

@@ -198,10 +198,18 @@ def try_grab(fd):
 
 def write_events(fd, events):
     """Writes (type, code, value) events, closed by a SYN_REPORT, to an evdev node."""
+    write_frames(fd, [events])
+
+
+def write_frames(fd, frames):
+    """Writes frames of (type, code, value) events, each closed by a SYN_REPORT, to an evdev
+    node in one write: they follow each other within microseconds."""
     now = time.monotonic()
     sec, usec = int(now), int((now % 1) * 1e6)
-    data = b"".join(EVENT.pack(sec, usec, t, c, v) for t, c, v in events)
-    data += EVENT.pack(sec, usec, EV_SYN, SYN_REPORT, 0)
+    data = b""
+    for events in frames:
+        data += b"".join(EVENT.pack(sec, usec, t, c, v) for t, c, v in events)
+        data += EVENT.pack(sec, usec, EV_SYN, SYN_REPORT, 0)
     os.write(fd, data)
 
 

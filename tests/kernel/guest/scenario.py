@@ -19,7 +19,8 @@ Steps (what the row does) and what the expected column can say about them:
   hold DEV KEY SECONDS      events        type DEV TEXT     events
   wheel|hwheel DEV N        events        move DEV DX DY    events
   plug DEV [and DEV]        events        unplug DEV        events
-  write TARGET EV=V ...     events (writes events to the node of a virtual device)
+  write TARGET EV=V ... [/ EV=V ...]       events (writes frames, "/" between them, to the
+                            node of a virtual device, back to back in one write)
   logind sleep|wake|active 0|active 1      events
   wait SECONDS              events
   stop | kill               events (SIGTERM / SIGKILL, then waits for the program's end)
@@ -32,6 +33,10 @@ Steps (what the row does) and what the expected column can say about them:
   leds NODE                 LED_X=0|1 ...
   pair MODE [status-first] [odd-descriptor] [as nobody]
                             success | failure[, message ~ REGEX][, message !~ REGEX]
+  libinput STEP             BTN_X pressed N, BTN_X released N, ... | nothing
+                            (the button events `libinput debug-events` reports for the
+                            injector's pointer while STEP, any of the event steps, runs; every
+                            button libinput reports must be listed with its counts)
 Events: "nothing", "anything", or "TARGET: FRAME / FRAME ...; TARGET: ..." where a frame is
 the events between two SYN_REPORTs, written NAME=VALUE and compared as a set, and TARGET is
 "injector keyboard", "injector pointer", "pass-through of NODE" or "the system at NODE" (the
@@ -42,8 +47,10 @@ watched device sends during the row and that the row does not expect makes it fa
 import os
 import re
 import shlex
+import shutil
 import signal
 import subprocess
+import threading
 import time
 
 import evdev
@@ -479,6 +486,8 @@ class Runner:
             return self.leds(" ".join(words[1:]), expected)
         if verb == "pair":
             return self.pair(words[1:], expected)
+        if verb == "libinput":
+            return self.libinput(words[1:], expected)
         within = None
         if len(words) > 2 and words[-2] == "within":
             within = float(words[-1])
@@ -568,15 +577,20 @@ class Runner:
         if verb == "unplug" and len(words) == 2:
             return lambda: w.unplug(words[1])
         if verb == "write" and len(words) >= 3:
-            events = [evdev.parse_event(t) for t in words if "=" in t]
-            target = " ".join(t for t in words[1:] if "=" not in t)
+            frames = [[]]
+            for token in words[1:]:
+                if token == "/":
+                    frames.append([])
+                elif "=" in token:
+                    frames[-1].append(evdev.parse_event(token))
+            target = " ".join(t for t in words[1:] if "=" not in t and t != "/")
             predicate = resolve_target(target)
 
             def act():
                 streams = w.recorder.find(predicate)
                 if not streams:
                     raise RuntimeError("no device is %s" % target)
-                evdev.write_events(streams[-1].fd, events)
+                evdev.write_frames(streams[-1].fd, [f for f in frames if f])
             return act
         if verb == "logind" and len(words) >= 2:
             command = " ".join(words[1:])
@@ -662,6 +676,65 @@ class Runner:
             problems.append("unexpected " + "; ".join(group_text(others)))
         data = {"seen": seen_text(frames)}
         return Result("FAIL" if problems else "ok", problems, data)
+
+    def libinput(self, words, expected):
+        """What libinput, the input stack of the Linux desktops, makes of the injector pointer's
+        events during the step: `libinput debug-events` on the pointer's node (its path backend:
+        no seat needed) applies libinput's button debouncing, which drops a release and a press
+        of one button within 25 ms as contact bounce. The button events it reports are counted
+        per button and state."""
+        w = self.world
+        wanted = parse_libinput_counts(expected)
+        tool = shutil.which("libinput")
+        if tool is None or not os.path.exists("/usr/libexec/libinput/libinput-debug-events"):
+            raise Skip("libinput debug-events is missing (Debian package libinput-tools)")
+        streams = w.recorder.find(resolve_target("injector pointer"))
+        if not streams:
+            raise RuntimeError("the injector's pointer is not there")
+        node = streams[-1].devnode
+        act = self.action(words)
+        command = [tool, "debug-events", "--device", node]
+        if shutil.which("stdbuf"):
+            command = ["stdbuf", "-oL"] + command   # its lines as they come, not at its end
+        process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                   stdin=subprocess.DEVNULL, text=True)
+        lines = []
+        reader = threading.Thread(target=lambda: lines.extend(process.stdout), daemon=True)
+        reader.start()
+        try:
+            deadline = time.monotonic() + w.t(10)
+            while not any("DEVICE_ADDED" in line for line in list(lines)):
+                if process.poll() is not None or time.monotonic() > deadline:
+                    return Result("FAIL", ["libinput debug-events did not take %s" % node] +
+                                  ["libinput: " + l.rstrip()[:160] for l in lines[-4:]])
+                time.sleep(0.02)
+            self.note = None
+            act()
+            # Until the counts are there, then a while for anything more (libinput reports a
+            # release up to 25 ms late, when its debounce timer ends).
+            deadline = time.monotonic() + w.t(2.5)
+            while (time.monotonic() < deadline and
+                   libinput_button_counts(list(lines)) != wanted):
+                time.sleep(0.02)
+            time.sleep(w.t(0.3))
+        finally:
+            process.send_signal(signal.SIGINT)
+            try:
+                process.wait(timeout=w.t(5))
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+            reader.join(timeout=5)
+        got = libinput_button_counts(lines)
+        buttons = [l.strip() for l in lines if "POINTER_BUTTON" in l]
+        data = {"libinput": buttons}
+        if self.note:
+            data["note"] = self.note
+        if got == wanted:
+            return Result("ok", data=data)
+        return Result("FAIL", ["expected  libinput: %s" % describe_counts(wanted),
+                               "seen      libinput: %s" % describe_counts(got)] +
+                      ["libinput: " + l[:160] for l in buttons[:12]], data)
 
     # probes
     def grab(self, name, expected):
@@ -941,6 +1014,39 @@ def parse_probe_line(line):
     """'result 0 message...' -> (False, 'message...')"""
     parts = line.split(" ", 2)
     return parts[1] == "1", parts[2] if len(parts) > 2 else ""
+
+
+LIBINPUT_BUTTON = re.compile(r"POINTER_BUTTON\s.*?\b(BTN_[A-Z0-9_]+) \(\d+\) (pressed|released)")
+
+
+def libinput_button_counts(lines):
+    """{(button, 'pressed'|'released'): count} of libinput debug-events' output lines."""
+    counts = {}
+    for line in lines:
+        match = LIBINPUT_BUTTON.search(line)
+        if match:
+            key = (match.group(1), match.group(2))
+            counts[key] = counts.get(key, 0) + 1
+    return counts
+
+
+def parse_libinput_counts(text):
+    if text.strip() == "nothing":
+        return {}
+    counts = {}
+    for clause in split_clauses(text):
+        words = clause.split()
+        if (len(words) != 3 or not words[0].startswith("BTN_") or
+                words[1] not in ("pressed", "released") or not words[2].isdigit()):
+            raise TableError("libinput expects 'BTN_X pressed N, BTN_X released N, ...', got %r"
+                             % clause)
+        counts[(words[0], words[1])] = int(words[2])
+    return counts
+
+
+def describe_counts(counts):
+    return ", ".join("%s %s %d" % (b, state, n) for (b, state), n in sorted(counts.items())) \
+        or "nothing"
 
 
 def split_clauses(text):
