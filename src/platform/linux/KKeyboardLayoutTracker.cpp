@@ -257,10 +257,12 @@ void KKeyboardLayoutTracker::startX11() {
     }
     publish(m_x11->layout(), QStringLiteral("the X server"));
     m_notifier = new QSocketNotifier(m_x11->fileDescriptor(), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+    auto follow = [this] {
         if (m_x11->update() && m_x11->layout())
             publish(m_x11->layout(), QStringLiteral("the X server"));
-    });
+    };
+    connect(m_notifier, &QSocketNotifier::activated, this, follow);
+    follow();  // notifications queued while the keymap was read
 }
 
 void KKeyboardLayoutTracker::startConfigured() {

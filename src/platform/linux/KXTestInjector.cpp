@@ -54,14 +54,18 @@ std::unique_ptr<KXTestInjector> KXTestInjector::create(const QString& displayNam
     }
     QString keymapError;
     std::unique_ptr<KXkbX11Keymap> keymap = KXkbX11Keymap::connect(name, &keymapError);
+    QString logged;
     if (keymap && keymap->layout()) {
-        qInfo().noquote() << "[Info] keyboard layout" << keymap->layout()->description();
+        logged = keymap->layout()->description();
+        qInfo().noquote() << "[Info] keyboard layout" << logged;
     } else {
         qInfo().noquote() << "[Info] keyboard layout unknown (" + keymapError +
                                  "); letters, digits and signs are sent as the keys the X"
                                  " server maps to them";
     }
-    return std::unique_ptr<KXTestInjector>(new KXTestInjector(display, std::move(keymap)));
+    std::unique_ptr<KXTestInjector> injector(new KXTestInjector(display, std::move(keymap)));
+    injector->m_loggedLayout = logged;
+    return injector;
 }
 
 KXTestInjector::KXTestInjector(Display* display, std::unique_ptr<KXkbX11Keymap> keymap)
@@ -90,8 +94,11 @@ unsigned KXTestInjector::keycode(quint8 vk) const {
 std::shared_ptr<const KXkbLayout> KXTestInjector::layout() {
     if (!m_keymap)
         return nullptr;
-    if (m_keymap->update() && m_keymap->layout())
-        qInfo().noquote() << "[Info] keyboard layout" << m_keymap->layout()->description();
+    if (m_keymap->update() && m_keymap->layout() &&
+        m_keymap->layout()->description() != m_loggedLayout) {
+        m_loggedLayout = m_keymap->layout()->description();
+        qInfo().noquote() << "[Info] keyboard layout" << m_loggedLayout;
+    }
     return m_keymap->layout();
 }
 

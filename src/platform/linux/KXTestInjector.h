@@ -36,6 +36,7 @@ private:
     Display* m_display;
     std::unique_ptr<KXkbX11Keymap> m_keymap;
     KKeyStrokeExpander m_expander;
+    QString m_loggedLayout;
     int m_minKeycode = 8;
     int m_maxKeycode = 255;
 };

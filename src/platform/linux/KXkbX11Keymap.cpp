@@ -121,26 +121,31 @@ int KXkbX11Keymap::fileDescriptor() const {
 }
 
 bool KXkbX11Keymap::update() {
-    bool keymapChanged = false;
-    bool groupChanged = false;
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-        if ((event->response_type & 0x7f) == m_eventBase) {
-            // Every XKB event carries its XKB type in the second byte.
-            const quint8 xkbType = reinterpret_cast<const quint8*>(event)[1];
-            if (xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY) {
-                keymapChanged = true;
-            } else if (xkbType == XCB_XKB_STATE_NOTIFY) {
-                const auto* state = reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event);
-                if (state->lockedGroup != m_group)
-                    groupChanged = true;
-            }
-        }
-        std::free(event);
-    }
-    if (!keymapChanged && !groupChanged)
-        return false;
+    // Reading the new keymap takes round trips, during which xcb may queue further notifications
+    // without the socket staying readable: read until none is left.
     const std::shared_ptr<const KXkbLayout> old = m_layout;
-    reload(keymapChanged);
+    for (;;) {
+        bool keymapChanged = false;
+        bool groupChanged = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == m_eventBase) {
+                // Every XKB event carries its XKB type in the second byte.
+                const quint8 xkbType = reinterpret_cast<const quint8*>(event)[1];
+                if (xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY) {
+                    keymapChanged = true;
+                } else if (xkbType == XCB_XKB_STATE_NOTIFY) {
+                    const auto* state =
+                        reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event);
+                    if (state->lockedGroup != m_group)
+                        groupChanged = true;
+                }
+            }
+            std::free(event);
+        }
+        if (!keymapChanged && !groupChanged)
+            break;
+        reload(keymapChanged);
+    }
     return m_layout != old;
 }
 
