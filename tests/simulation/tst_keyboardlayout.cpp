@@ -410,6 +410,44 @@ private slots:
         const KKeyStroke plus = strokeOf(*tracker.slot()->get(), 0xBB);
         QCOMPARE(int(plus.key) - 8, KEY_1);
     }
+    // GNOME on Wayland: the input sources as gsettings prints them, read without blocking (the
+    // system's layout meanwhile), logged once when known, read again when dconf's database
+    // changes.
+    void trackerReadsGnome() {
+        const QString dir = m_env.path("tracker-gnome");
+        KKeyboardLayoutTracker::Options o = trackerOptions(dir);
+        o.useDesktopTools = true;
+        QDir().mkpath(dir + "/bin");
+        QDir().mkpath(o.homeConfigDir + "/dconf");
+        write(dir + "/bin/gsettings", "#!/bin/sh\ncat \"$(dirname \"$0\")/listing\"\n");
+        QFile::setPermissions(dir + "/bin/gsettings", QFile::ReadOwner | QFile::ExeOwner);
+        write(dir + "/bin/listing",
+              "org.gnome.desktop.input-sources sources [('xkb', 'us'), ('xkb', 'fr')]\n"
+              "org.gnome.desktop.input-sources mru-sources [('xkb', 'fr'), ('xkb', 'us')]\n");
+        write(o.homeConfigDir + "/dconf/user", "v1");
+        write(o.defaultKeyboardPath, "XKBLAYOUT=\"de\"\n");
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", (dir + "/bin:").toUtf8() + path);
+        KDesktopSession gnome;
+        gnome.type = KDesktopSession::Type::Wayland;
+        gnome.desktop = KDesktopSession::Desktop::Gnome;
+        QTest::ignoreMessage(
+            QtInfoMsg, "[Info] keyboard layout fr, group 2 of us,fr (from GNOME input sources)");
+        KKeyboardLayoutTracker tracker(gnome, o);
+        // Until gsettings answers: the system's layout.
+        QCOMPARE(int(strokeOf(*tracker.slot()->get(), 'Y').key) - 8, KEY_Z);
+        QSignalSpy changed(&tracker, &KKeyboardLayoutTracker::layoutChanged);
+        QVERIFY(changed.wait(5000));
+        QCOMPARE(int(strokeOf(*tracker.slot()->get(), 'A').key) - 8, KEY_Q);
+        QCOMPARE(tracker.source(), QStringLiteral("GNOME input sources"));
+
+        QTest::ignoreMessage(QtInfoMsg, "[Info] keyboard layout ch (from GNOME input sources)");
+        write(dir + "/bin/listing", "org.gnome.desktop.input-sources sources [('xkb', 'ch')]\n");
+        write(o.homeConfigDir + "/dconf/user", "v2");
+        QVERIFY(changed.wait(5000));
+        QCOMPARE(int(strokeOf(*tracker.slot()->get(), 0xBB).key) - 8, KEY_1);
+        qputenv("PATH", path);
+    }
     // A layout that does not compile falls through to the next source, with a warning.
     void trackerSkipsBrokenLayout() {
         const QString dir = m_env.path("tracker-broken");

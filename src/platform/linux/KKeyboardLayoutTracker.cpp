@@ -244,7 +244,12 @@ KKeyboardLayoutTracker::KKeyboardLayoutTracker(const KDesktopSession& session,
         startConfigured();
 }
 
-KKeyboardLayoutTracker::~KKeyboardLayoutTracker() = default;
+KKeyboardLayoutTracker::~KKeyboardLayoutTracker() {
+    if (m_swayEvents && m_swayEvents->state() != QProcess::NotRunning) {
+        m_swayEvents->kill();
+        m_swayEvents->waitForFinished(500);
+    }
+}
 
 void KKeyboardLayoutTracker::startX11() {
     QString error;
@@ -276,6 +281,8 @@ void KKeyboardLayoutTracker::startConfigured() {
             readGnome();
         else if (m_session.desktop == KDesktopSession::Desktop::Kde)
             readKde();
+        else if (m_session.desktop == KDesktopSession::Desktop::Wlroots)
+            readSway();
         choose();
     });
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
@@ -302,6 +309,7 @@ void KKeyboardLayoutTracker::startConfigured() {
             break;
         case KDesktopSession::Desktop::Wlroots:
             readSway();
+            watchSway();
             break;
         default:
             break;
@@ -388,6 +396,22 @@ void KKeyboardLayoutTracker::readSway() {
     });
     process->start(QStringLiteral("swaymsg"),
                    {QStringLiteral("-t"), QStringLiteral("get_inputs"), QStringLiteral("-r")});
+}
+
+// sway announces every input change (a layout switch included) on its IPC; each one is a
+// reason to read the inputs again.
+void KKeyboardLayoutTracker::watchSway() {
+    if (!m_options.useDesktopTools)
+        return;
+    m_swayEvents = new QProcess(this);
+    m_swayEvents->setStandardErrorFile(QProcess::nullDevice());
+    connect(m_swayEvents, &QProcess::readyReadStandardOutput, this, [this] {
+        m_swayEvents->readAllStandardOutput();
+        m_reread->start();
+    });
+    m_swayEvents->start(QStringLiteral("swaymsg"),
+                        {QStringLiteral("-t"), QStringLiteral("subscribe"), QStringLiteral("-m"),
+                         QStringLiteral("[\"input\"]")});
 }
 
 void KKeyboardLayoutTracker::readLocaled() {

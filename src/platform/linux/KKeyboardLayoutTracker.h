@@ -11,6 +11,7 @@
 
 class KXkbX11Keymap;
 class QFileSystemWatcher;
+class QProcess;
 class QSocketNotifier;
 class QTimer;
 
@@ -82,6 +83,7 @@ private:
     void startConfigured();
     void readGnome();
     void readSway();
+    void watchSway();
     void readKde();
     void readLocaled();
     void readFiles();
@@ -98,6 +100,7 @@ private:
     QSocketNotifier* m_notifier = nullptr;
     QFileSystemWatcher* m_watcher = nullptr;
     QTimer* m_reread = nullptr;
+    QProcess* m_swayEvents = nullptr;
     KLayoutNames m_names[SourceCount];
     QString m_sourceNames[SourceCount];
     QString m_chosenKey;
