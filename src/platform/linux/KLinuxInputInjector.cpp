@@ -10,7 +10,7 @@ KLinuxInputInjector::KLinuxInputInjector() : KLinuxInputInjector(Options()) {}
 
 KLinuxInputInjector::KLinuxInputInjector(const Options& options) {
     QString uinputError;
-    m_active = KUinputInjector::create(options.uinputPath, &uinputError);
+    m_active = KUinputInjector::create(options.uinputPath, &uinputError, options.layout);
     if (m_active) {
         qInfo().noquote() << "[Info] input injection through uinput" << options.uinputPath;
         return;

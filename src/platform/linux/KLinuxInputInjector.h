@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/KInputInjector.h"
+#include "platform/linux/KXkbLayout.h"
 
 #include <QMutex>
 
@@ -14,6 +15,8 @@ public:
     struct Options {
         QString uinputPath = QStringLiteral("/dev/uinput");
         QString displayName;  // empty: $DISPLAY
+        // The session's layout for uinput (XTest reads the X server's own); null: US positions.
+        std::shared_ptr<KXkbLayoutSlot> layout;
     };
 
     KLinuxInputInjector();

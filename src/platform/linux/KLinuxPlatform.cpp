@@ -1,6 +1,7 @@
 #include "platform/linux/KLinuxPlatform.h"
 
 #include "platform/KPacedInjector.h"
+#include "platform/linux/KKeyboardLayoutTracker.h"
 #include "platform/linux/KLinuxBluetoothInput.h"
 #include "platform/linux/KLinuxDeviceMonitor.h"
 #include "platform/linux/KLinuxHidBackend.h"
@@ -9,7 +10,9 @@
 #include "platform/linux/KLinuxSessionBackend.h"
 #include "platform/linux/KX11DesktopBackend.h"
 
+#include <QMetaObject>
 #include <QMutexLocker>
+#include <QThread>
 
 KLinuxPlatform::KLinuxPlatform(QObject* parent) : KPlatform(parent) {}
 
@@ -18,7 +21,26 @@ KLinuxPlatform::~KLinuxPlatform() = default;
 KInputInjector* KLinuxPlatform::inputInjector() {
     QMutexLocker lock(&m_inputMutex);
     if (!m_inputInjector) {
-        m_inputInjector = std::make_unique<KLinuxInputInjector>();
+        KLinuxInputInjector::Options options;
+        options.layout = m_layoutSlot;
+        m_inputInjector = std::make_unique<KLinuxInputInjector>(options);
+        // uinput keys need the session's layout; XTest reads the X server's by itself. The
+        // tracker watches sockets and files, so it lives in the platform's thread: asked from
+        // another thread, it starts there shortly (keys sent meanwhile use US positions).
+        if (m_inputInjector->method() == QLatin1String("uinput")) {
+            auto start = [this] {
+                if (m_layoutTracker)
+                    return;
+                KKeyboardLayoutTracker::Options trackerOptions;
+                trackerOptions.slot = m_layoutSlot;
+                m_layoutTracker =
+                    new KKeyboardLayoutTracker(KDesktopSession::current(), trackerOptions, this);
+            };
+            if (QThread::currentThread() == thread())
+                start();
+            else
+                QMetaObject::invokeMethod(this, start, Qt::QueuedConnection);
+        }
         m_pacedInjector = std::make_unique<KPacedInjector>(m_inputInjector.get());
     }
     return m_pacedInjector.get();

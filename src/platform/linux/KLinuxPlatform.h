@@ -1,10 +1,13 @@
 #pragma once
 
 #include "platform/KPlatform.h"
+#include "platform/linux/KXkbLayout.h"
 
 #include <QMutex>
 
 #include <memory>
+
+class KKeyboardLayoutTracker;
 
 // The real Linux system: device nodes, uinput, X11 and D-Bus services.
 class KLinuxPlatform : public KPlatform {
@@ -30,6 +33,9 @@ private:
     // after it: destroyed first, sending what it still holds).
     std::unique_ptr<KInputInjector> m_inputInjector;
     std::unique_ptr<KInputInjector> m_pacedInjector;
+    // The session's layout for uinput injection, followed in the platform's thread.
+    std::shared_ptr<KXkbLayoutSlot> m_layoutSlot = std::make_shared<KXkbLayoutSlot>();
+    KKeyboardLayoutTracker* m_layoutTracker = nullptr;
     std::unique_ptr<KDesktopBackend> m_desktop;
     std::unique_ptr<KSessionBackend> m_session;
     // Device access; the HID backend may be asked for from the pairing thread.

@@ -23,7 +23,12 @@ void describeKeyboard(libevdev* dev) {
     libevdev_enable_event_type(dev, EV_KEY);
     for (const KVirtualKeyMapping& m : KLinuxKeyMap::table())
         libevdev_enable_event_code(dev, EV_KEY, m.linuxKey, nullptr);
+    // Every key a layout may type a letter, digit or sign with.
+    for (quint16 code : KXkbLayout::mainBlockKeys())
+        libevdev_enable_event_code(dev, EV_KEY, code, nullptr);
 }
+
+constexpr quint32 EVDEV_OFFSET = 8;
 
 void describePointer(libevdev* dev) {
     libevdev_enable_property(dev, INPUT_PROP_POINTER);
@@ -54,7 +59,8 @@ unsigned buttonCode(KMouseStep::Button button) {
 
 }  // namespace
 
-std::unique_ptr<KUinputInjector> KUinputInjector::create(const QString& path, QString* error) {
+std::unique_ptr<KUinputInjector> KUinputInjector::create(const QString& path, QString* error,
+                                                         std::shared_ptr<KXkbLayoutSlot> layout) {
     QString reason;
     Device keyboard;
     keyboard.fd =
@@ -75,11 +81,21 @@ std::unique_ptr<KUinputInjector> KUinputInjector::create(const QString& path, QS
             *error = reason;
         return nullptr;
     }
-    return std::unique_ptr<KUinputInjector>(new KUinputInjector(keyboard, pointer));
+    return std::unique_ptr<KUinputInjector>(
+        new KUinputInjector(keyboard, pointer, std::move(layout)));
 }
 
-KUinputInjector::KUinputInjector(Device keyboard, Device pointer)
-    : m_keyboard(keyboard), m_pointer(pointer) {}
+std::unique_ptr<KUinputInjector> KUinputInjector::createWithWriter(
+    EventWriter writer, std::shared_ptr<KXkbLayoutSlot> layout) {
+    std::unique_ptr<KUinputInjector> injector(
+        new KUinputInjector(Device(), Device(), std::move(layout)));
+    injector->m_writer = std::move(writer);
+    return injector;
+}
+
+KUinputInjector::KUinputInjector(Device keyboard, Device pointer,
+                                 std::shared_ptr<KXkbLayoutSlot> layout)
+    : m_keyboard(keyboard), m_pointer(pointer), m_layout(std::move(layout)) {}
 
 KUinputInjector::~KUinputInjector() {
     destroy(m_keyboard);
@@ -95,11 +111,15 @@ void KUinputInjector::destroy(Device& device) {
 }
 
 QString KUinputInjector::keyboardNode() const {
+    if (!m_keyboard.uinput)
+        return QString();
     const char* node = libevdev_uinput_get_devnode(m_keyboard.uinput);
     return node ? QString::fromLocal8Bit(node) : QString();
 }
 
 QString KUinputInjector::pointerNode() const {
+    if (!m_pointer.uinput)
+        return QString();
     const char* node = libevdev_uinput_get_devnode(m_pointer.uinput);
     return node ? QString::fromLocal8Bit(node) : QString();
 }
@@ -111,12 +131,29 @@ void KUinputInjector::sendKey(quint8 vk, bool up, quintptr) {
                                     .arg(vk, 2, 16, QLatin1Char('0'));
         return;
     }
-    libevdev_uinput_write_event(m_keyboard.uinput, EV_KEY, code, up ? 0 : 1);
-    libevdev_uinput_write_event(m_keyboard.uinput, EV_SYN, SYN_REPORT, 0);
+    const std::shared_ptr<const KXkbLayout> layout = m_layout ? m_layout->get() : nullptr;
+    if (!layout && !m_saidNoLayout && KXkbLayout::isLayoutKey(vk)) {
+        m_saidNoLayout = true;
+        qInfo().noquote() << "[Info] input: no keyboard layout known; letters, digits and signs"
+                             " are sent at their US keyboard positions";
+    }
+    for (const KKeyEvent& e : m_expander.expand(layout.get(), vk, up, code + EVDEV_OFFSET)) {
+        writeKey(EV_KEY, e.key - EVDEV_OFFSET, e.down ? 1 : 0);
+        writeKey(EV_SYN, SYN_REPORT, 0);
+    }
+}
+
+void KUinputInjector::writeKey(unsigned type, unsigned code, int value) {
+    if (m_writer)
+        m_writer(type, code, value);
+    else
+        libevdev_uinput_write_event(m_keyboard.uinput, type, code, value);
 }
 
 void KUinputInjector::sendMouse(quint32 flags, qint32 data, quintptr) {
     libevdev_uinput* dev = m_pointer.uinput;
+    if (!dev)
+        return;
     for (const KMouseStep& step : mouseSteps(flags, data)) {
         switch (step.kind) {
             case KMouseStep::Press:

@@ -2,6 +2,7 @@
 
 #include "platform/linux/KLinuxKeyMap.h"
 #include "platform/linux/KMouseSteps.h"
+#include "platform/linux/KXkbX11Keymap.h"
 
 #include <QDebug>
 
@@ -51,10 +52,24 @@ std::unique_ptr<KXTestInjector> KXTestInjector::create(const QString& displayNam
         XCloseDisplay(display);
         return nullptr;
     }
-    return std::unique_ptr<KXTestInjector>(new KXTestInjector(display));
+    QString keymapError;
+    std::unique_ptr<KXkbX11Keymap> keymap = KXkbX11Keymap::connect(name, &keymapError);
+    QString logged;
+    if (keymap && keymap->layout()) {
+        logged = keymap->layout()->description();
+        qInfo().noquote() << "[Info] keyboard layout" << logged;
+    } else {
+        qInfo().noquote() << "[Info] keyboard layout unknown (" + keymapError +
+                                 "); letters, digits and signs are sent as the keys the X"
+                                 " server maps to them";
+    }
+    std::unique_ptr<KXTestInjector> injector(new KXTestInjector(display, std::move(keymap)));
+    injector->m_loggedLayout = logged;
+    return injector;
 }
 
-KXTestInjector::KXTestInjector(Display* display) : m_display(display) {
+KXTestInjector::KXTestInjector(Display* display, std::unique_ptr<KXkbX11Keymap> keymap)
+    : m_display(display), m_keymap(std::move(keymap)) {
     XDisplayKeycodes(m_display, &m_minKeycode, &m_maxKeycode);
 }
 
@@ -76,15 +91,31 @@ unsigned KXTestInjector::keycode(quint8 vk) const {
     return code;
 }
 
+std::shared_ptr<const KXkbLayout> KXTestInjector::layout() {
+    if (!m_keymap)
+        return nullptr;
+    if (m_keymap->update() && m_keymap->layout() &&
+        m_keymap->layout()->description() != m_loggedLayout) {
+        m_loggedLayout = m_keymap->layout()->description();
+        qInfo().noquote() << "[Info] keyboard layout" << m_loggedLayout;
+    }
+    return m_keymap->layout();
+}
+
 void KXTestInjector::sendKey(quint8 vk, bool up, quintptr) {
+    const std::shared_ptr<const KXkbLayout> current = layout();
     const unsigned code = keycode(vk);
-    if (code == 0) {
+    KKeyStroke stroke;
+    if (code == 0 && !(current && current->resolve(vk, &stroke))) {
         qWarning().noquote() << QStringLiteral(
                                     "input: virtual key 0x%1 has no key on this X server; ignored")
                                     .arg(vk, 2, 16, QLatin1Char('0'));
         return;
     }
-    XTestFakeKeyEvent(m_display, code, up ? False : True, CurrentTime);
+    for (const KKeyEvent& e : m_expander.expand(current.get(), vk, up, code)) {
+        if (e.key >= unsigned(m_minKeycode) && e.key <= unsigned(m_maxKeycode))
+            XTestFakeKeyEvent(m_display, e.key, e.down ? True : False, CurrentTime);
+    }
     XFlush(m_display);
 }
 

@@ -11,6 +11,9 @@ rows "| step | expected |". Header keys:
   user:       nobody - the program runs as user nobody
   throughout: DEV - the rows after "start" also run at the end of every other scenario in
               which DEV is plugged in and the program still runs
+  keyboard:   LAYOUT[(VARIANT)] - the console session's keyboard layout, given to the program
+              as XKB_DEFAULT_LAYOUT (and XKB_DEFAULT_VARIANT); without it no layout is
+              configured and the program assumes us
 
 Steps (what the row does) and what the expected column can say about them:
   start                     ready | running | launched
@@ -83,6 +86,7 @@ class Scenario:
         self.session = None
         self.user = None
         self.throughout = None
+        self.keyboard = None
         self.optional = False
         self.rows = []
         self._parse()
@@ -137,6 +141,11 @@ class Scenario:
                 self.user = value
             elif key == "throughout":
                 self.throughout = value
+            elif key == "keyboard":
+                if not re.fullmatch(r"[a-z]+(\([a-z0-9_]+\))?", value):
+                    raise TableError("%s:%d: keyboard is LAYOUT or LAYOUT(VARIANT)" %
+                                     (self.path, number))
+                self.keyboard = value
             elif key == "optional":
                 self.optional = value == "yes"
             else:
@@ -147,7 +156,7 @@ class Scenario:
 
     def signature(self):
         # The devices are compared with what is plugged in when the scenario begins.
-        return (tuple(self.assign), self.session, self.user)
+        return (tuple(self.assign), self.session, self.user, self.keyboard)
 
     def has_start(self):
         return any(step == "start" for _, step, _ in self.rows)
@@ -418,6 +427,9 @@ class Runner:
             w.ensure_bus()
             w.bus.tell("active 1")
             extra = {"DBUS_SYSTEM_BUS_ADDRESS": w.bus.address, "XDG_SESSION_ID": "c1"}
+        if s.keyboard:
+            layout, _, variant = s.keyboard.rstrip(")").partition("(")
+            extra.update(XKB_DEFAULT_LAYOUT=layout, XKB_DEFAULT_VARIANT=variant)
         if s.user == "nobody" and programs.setpriv_prefix(programs.NOBODY) is None:
             raise Skip("setpriv is missing: the program cannot run as nobody")
         program = programs.Program(w.build, w.out, s.assign, user=s.user, extra_env=extra,
