@@ -1,12 +1,12 @@
 #include "platform/linux/KLinuxPlatform.h"
 
 #include "platform/linux/KLinuxBluetoothInput.h"
+#include "platform/linux/KLinuxDesktopBackend.h"
 #include "platform/linux/KLinuxDeviceMonitor.h"
 #include "platform/linux/KLinuxHidBackend.h"
 #include "platform/linux/KLinuxHookDriver.h"
 #include "platform/linux/KLinuxInputInjector.h"
 #include "platform/linux/KLinuxSessionBackend.h"
-#include "platform/linux/KX11DesktopBackend.h"
 
 #include <QMutexLocker>
 
@@ -22,8 +22,11 @@ KInputInjector* KLinuxPlatform::inputInjector() {
 }
 
 KDesktopBackend* KLinuxPlatform::desktopBackend() {
+    // The routes depend on whether injected keys reach the compositor, so the injector comes
+    // first.
     if (!m_desktop)
-        m_desktop = std::make_unique<KX11DesktopBackend>();
+        m_desktop = std::make_unique<KLinuxDesktopBackend>(
+            KLinuxDesktopBackend::optionsFor(inputInjector()));
     return m_desktop.get();
 }
 

@@ -7,12 +7,22 @@
 #include "platform/sim/KSimReceiverFirmware.h"
 #include "platform/sim/KSimSessionBackend.h"
 
+#include <QDebug>
+
 KSimPlatform::KSimPlatform(QObject* parent)
     : KPlatform(parent),
       m_controller(new KSimController(KSimController::Options::fromEnvironment(), this)) {
     m_controller->start();
     // Created at once (not on first use) so that any thread may use it without locking.
     m_inputInjector = std::make_unique<KSimInputInjector>(m_controller);
+    const QString injection = qEnvironmentVariable("POINTORA_SIM_INJECTION");
+    if (injection == QLatin1String("x11-programs"))
+        m_inputInjector->setReach(KInputInjector::Reach::X11Programs);
+    else if (injection == QLatin1String("nobody"))
+        m_inputInjector->setReach(KInputInjector::Reach::Nobody);
+    else if (!injection.isEmpty() && injection != QLatin1String("everyone"))
+        qWarning().noquote() << "POINTORA_SIM_INJECTION: unknown value" << injection
+                             << "(known: everyone, x11-programs, nobody)";
     // The simulated display and session at once too: their socket commands and state fields
     // exist from the start.
     m_desktop = std::make_unique<KSimDesktopBackend>(m_controller);
