@@ -23,6 +23,7 @@ packages=(
     libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev xkb-data x11-xkb-utils
     xvfb xauth trayer xdotool x11-utils libglib2.0-bin
     libinput-tools
+    weston xwayland sway gsettings-desktop-schemas dbus-daemon
 )
 
 as_root() {

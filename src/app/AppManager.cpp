@@ -41,6 +41,7 @@ AppManager::AppManager() : QObject(nullptr) {
     m_deviceHook = KDeviceHook::instance();
     m_deviceSimulator = KDeviceSimulator::instance();
     m_winSimulator = KWinSimulator::instance();
+    m_winSimulator->reportInjectionReach(m_platform->inputInjector());
     m_msgManager = KMsgManager::instance();
 
     QCoreApplication::setApplicationVersion(QStringLiteral(APP_VERSION));

@@ -24,6 +24,22 @@ public:
     // accepted it.
     virtual bool setGammaRamp(const GammaRamp& ramp) = 0;
 
+    // How this session lets the program maximize and minimize the window in front.
+    enum class WindowControl {
+        PerWindow,     // foregroundWindow() and the per-window calls below
+        ActiveWindow,  // the desktop acts on its own active window: changeActiveWindow()
+        Unavailable,   // not at all (a Wayland compositor without an interface for it)
+    };
+    virtual WindowControl windowControl() { return WindowControl::PerWindow; }
+    // ActiveWindow control: maximizes the desktop's active window unless its title contains
+    // ownTitle or it is maximized already (maximize true), or minimizes it (false). False when the
+    // desktop could not be asked or refused.
+    virtual bool changeActiveWindow(bool maximize, const QString& ownTitle) {
+        Q_UNUSED(maximize);
+        Q_UNUSED(ownTitle);
+        return false;
+    }
+
     virtual KWindowId foregroundWindow() = 0;
     virtual QString windowTitle(KWindowId window) = 0;
     virtual bool isWindowMaximized(KWindowId window) = 0;
@@ -45,6 +61,9 @@ public:
     // Asks target to scroll one line left or right with the given horizontal scroll bar.
     virtual void postHorizontalScroll(KWindowId target, bool left, KWindowId scrollBar) = 0;
 
+    // Whether this session lets the program read and set the pointer speed at all; when it does,
+    // a call may still fail (no pointer device, the desktop's service did not answer).
+    virtual bool pointerSpeedAvailable() { return true; }
     // Pointer speed on the 1 (slowest) to 20 (fastest) scale, 10 being the default. False when
     // the system offers no speed setting or refused the value.
     virtual bool pointerSpeed(int* speed) = 0;

@@ -19,4 +19,9 @@ public:
     virtual void sendMouse(quint32 flags, qint32 data, quintptr extraInfo) = 0;
     // How the events leave: "uinput", "xtest", "none" or "sim".
     virtual QString method() const = 0;
+
+    // Who receives the events: every program and the desktop itself, only the programs of an X
+    // server (XTest in a Wayland session reaches Xwayland's programs alone), or nobody.
+    enum class Reach { Everyone, X11Programs, Nobody };
+    virtual Reach reach() const { return Reach::Everyone; }
 };

@@ -43,6 +43,7 @@ public:
     void sendKey(quint8 vk, bool up, quintptr extraInfo) override;
     void sendMouse(quint32 flags, qint32 data, quintptr extraInfo) override;
     QString method() const override { return m_inner->method(); }
+    Reach reach() const override { return m_inner->reach(); }
 
     // Sends the held events that are due by now. Returns when the next held event is due, or -1
     // when nothing is held.

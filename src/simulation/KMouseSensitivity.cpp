@@ -23,5 +23,28 @@ int KMouseSensitivity::getSensitivity() {
 bool KMouseSensitivity::setSensitivity(int value) {
     if (value < 1 || value > 20)
         return false;
-    return desktop()->setPointerSpeed(value);
+    if (desktop()->setPointerSpeed(value)) {
+        setNotice(QString());
+        return true;
+    }
+    setNotice(desktop()->pointerSpeedAvailable()
+                  ? tr("The desktop did not take the new pointer speed (no mouse found, or its "
+                       "settings service did not answer); the log says why.")
+                  : notice());
+    return false;
+}
+
+QString KMouseSensitivity::notice() {
+    if (!desktop()->pointerSpeedAvailable())
+        return tr(
+            "The pointer speed cannot be set from here: this desktop keeps it to itself. "
+            "Change it in the desktop's own mouse settings.");
+    return m_notice;
+}
+
+void KMouseSensitivity::setNotice(const QString& text) {
+    if (text == m_notice)
+        return;
+    m_notice = text;
+    emit sigSensitivityNotice(text);
 }

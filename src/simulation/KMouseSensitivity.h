@@ -16,9 +16,18 @@ public:
     Q_INVOKABLE int getSensitivity();
     // True when the system took the speed; values outside 1..20 are refused without a call.
     Q_INVOKABLE bool setSensitivity(int value);
+    // Why the speed cannot be set, "" when it can: the session keeps it to the desktop, or the
+    // last setSensitivity failed. The slider shows it.
+    Q_INVOKABLE QString notice();
+
+signals:
+    void sigSensitivityNotice(const QString& text);
 
 private:
     KDesktopBackend* desktop();
 
+    void setNotice(const QString& text);
+
     KDesktopBackend* m_desktop;
+    QString m_notice;
 };

@@ -1,11 +1,13 @@
 #include "simulation/KWinSimulator.h"
 
 #include "config/KConfigCommon.h"
+#include "platform/KInputInjector.h"
 #include "platform/KPlatform.h"
 #include "platform/KSessionBackend.h"
 #include "simulation/KInputSimulation.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 
@@ -15,6 +17,8 @@ namespace {
 constexpr int kBrightnessStep = 4;
 // How far outside the grid a scroll bar may reach and still count as the grid's.
 constexpr int kScrollBarSlack = 25;
+constexpr int kKeyMaximize = 48;
+constexpr int kKeyMinimize = 49;
 }  // namespace
 
 KWinSimulator* KWinSimulator::instance() {
@@ -26,7 +30,11 @@ KWinSimulator* KWinSimulator::instance() {
 
 KWinSimulator::KWinSimulator(KConfigCommon* store, KDesktopBackend* desktop,
                              KSessionBackend* session, QObject* parent)
-    : QObject(parent), m_store(store), m_desktop(desktop), m_session(session) {}
+    : QObject(parent), m_store(store), m_desktop(desktop), m_session(session) {
+    // Whoever emits the tip, the main page can still read it once it is built.
+    connect(this, &KWinSimulator::functionUnavailable, this,
+            [this](int, const QString& tip) { m_notice = tip; });
+}
 
 KWinSimulator::GammaRamp KWinSimulator::gammaRamp(int value) {
     const quint32 slope = quint32(quint16(value)) + 128;
@@ -92,7 +100,58 @@ void KWinSimulator::scrollSpreadsheet(bool left) {
     }
 }
 
+void KWinSimulator::reportUnavailable(int keyValue, const QString& tip) {
+    qInfo().noquote() << "[Info] function" << keyValue << "cannot work here:" << tip;
+    emit functionUnavailable(keyValue, tip);
+}
+
+void KWinSimulator::reportInjectionReach(KInputInjector* injector) {
+    const QString fix =
+        tr("Install the udev rule 70-pointora.rules (sudo cp packaging/udev/70-pointora.rules "
+           "/etc/udev/rules.d/, then sudo udevadm control --reload-rules && sudo udevadm "
+           "trigger) and sign in again.");
+    switch (injector->reach()) {
+        case KInputInjector::Reach::Everyone:
+            return;
+        case KInputInjector::Reach::X11Programs:
+            reportUnavailable(0, tr("Only X11 programs receive the keys and mouse events the "
+                                    "functions send, because /dev/uinput cannot be opened.") +
+                                     QLatin1Char(' ') + fix);
+            return;
+        case KInputInjector::Reach::Nobody:
+            reportUnavailable(0, tr("No program receives the keys and mouse events the functions "
+                                    "send, because /dev/uinput cannot be opened.") +
+                                     QLatin1Char(' ') + fix);
+            return;
+    }
+}
+
 void KWinSimulator::showForegroundWindow(int showCommand) {
+    if (showCommand != 3 && showCommand != 6)
+        return;
+    const bool maximize = showCommand == 3;
+    const int keyValue = maximize ? kKeyMaximize : kKeyMinimize;
+    switch (m_desktop->windowControl()) {
+        case KDesktopBackend::WindowControl::Unavailable:
+            reportUnavailable(keyValue,
+                              maximize ? tr("The window in front cannot be maximized here: this "
+                                            "desktop lets no program change other programs' "
+                                            "windows.")
+                                       : tr("The window in front cannot be minimized here: this "
+                                            "desktop lets no program change other programs' "
+                                            "windows."));
+            return;
+        case KDesktopBackend::WindowControl::ActiveWindow:
+            if (!m_desktop->changeActiveWindow(maximize, QCoreApplication::applicationName()))
+                reportUnavailable(keyValue, maximize
+                                                ? tr("The desktop did not maximize the window in "
+                                                     "front; the log says why.")
+                                                : tr("The desktop did not minimize the window in "
+                                                     "front; the log says why."));
+            return;
+        case KDesktopBackend::WindowControl::PerWindow:
+            break;
+    }
     const KWindowId window = m_desktop->foregroundWindow();
     if (!window)
         return;

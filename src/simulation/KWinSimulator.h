@@ -6,6 +6,7 @@
 #include <QString>
 
 class KConfigCommon;
+class KInputInjector;
 class KSessionBackend;
 
 // The functions that are more than a keystroke or a mouse event: brightness through the gamma
@@ -29,6 +30,14 @@ public:
     // Starts the watcher program, which ends this program and starts it again. False when the
     // watcher is not next to the executable.
     Q_INVOKABLE bool restartApplication();
+    // The last tip of functionUnavailable, "" when none or closed; the main page shows it.
+    Q_INVOKABLE QString functionNotice() const { return m_notice; }
+    Q_INVOKABLE void dismissFunctionNotice() { m_notice.clear(); }
+
+    // Says once, at start, what injection cannot reach in this session (keys that only X11
+    // programs receive, or none at all), with how to give the program /dev/uinput; a tip with
+    // key value 0. Nothing when every program receives the injected input.
+    void reportInjectionReach(KInputInjector* injector);
 
     // Brightness one step (4) up or down within 4..252, stored and applied. Always true.
     bool increaseBrightness();
@@ -36,6 +45,8 @@ public:
     // direction 1: left, 2: right; anything else does nothing.
     void scrollHorizontal(int direction);
     // 3: maximize (not the program's own window, not an already maximized one), 6: minimize.
+    // Where this session offers no way to do it, or the desktop refused, functionUnavailable
+    // says so (key value 48 or 49).
     void showForegroundWindow(int showCommand);
     // Stops the sound playing, then plays path when it is a file.
     void playSound(const QString& path);
@@ -61,9 +72,11 @@ signals:
 
 private:
     void runElevated(const QString& path);
+    void reportUnavailable(int keyValue, const QString& tip);
 
     KConfigCommon* m_store;
     KDesktopBackend* m_desktop;
     KSessionBackend* m_session;
     QString m_applicationDir;
+    QString m_notice;
 };

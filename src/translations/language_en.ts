@@ -723,6 +723,17 @@
     </message>
 </context>
 <context>
+    <name>KMouseSensitivity</name>
+    <message>
+        <source>The desktop did not take the new pointer speed (no mouse found, or its settings service did not answer); the log says why.</source>
+        <translation>The desktop did not take the new pointer speed (no mouse found, or its settings service did not answer); the log says why.</translation>
+    </message>
+    <message>
+        <source>The pointer speed cannot be set from here: this desktop keeps it to itself. Change it in the desktop's own mouse settings.</source>
+        <translation>The pointer speed cannot be set from here: this desktop keeps it to itself. Change it in the desktop's own mouse settings.</translation>
+    </message>
+</context>
+<context>
     <name>KNetBase</name>
     <message>
         <source>Not connected to the network</source>
@@ -832,6 +843,37 @@
     <message>
         <source>If the verification mail is not found in any of the above ways, you can click on the re-send button on the verification interface to send again or re-register it if using another email address</source>
         <translation>If the verification mail is not found in any of the above ways, you can click on the re-send button on the verification interface to send again or re-register it if using another email address</translation>
+    </message>
+</context>
+<context>
+    <name>KWinSimulator</name>
+    <message>
+        <source>Install the udev rule 70-pointora.rules (sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/, then sudo udevadm control --reload-rules &amp;&amp; sudo udevadm trigger) and sign in again.</source>
+        <translation>Install the udev rule 70-pointora.rules (sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/, then sudo udevadm control --reload-rules &amp;&amp; sudo udevadm trigger) and sign in again.</translation>
+    </message>
+    <message>
+        <source>Only X11 programs receive the keys and mouse events the functions send, because /dev/uinput cannot be opened.</source>
+        <translation>Only X11 programs receive the keys and mouse events the functions send, because /dev/uinput cannot be opened.</translation>
+    </message>
+    <message>
+        <source>No program receives the keys and mouse events the functions send, because /dev/uinput cannot be opened.</source>
+        <translation>No program receives the keys and mouse events the functions send, because /dev/uinput cannot be opened.</translation>
+    </message>
+    <message>
+        <source>The window in front cannot be maximized here: this desktop lets no program change other programs' windows.</source>
+        <translation>The window in front cannot be maximized here: this desktop lets no program change other programs' windows.</translation>
+    </message>
+    <message>
+        <source>The window in front cannot be minimized here: this desktop lets no program change other programs' windows.</source>
+        <translation>The window in front cannot be minimized here: this desktop lets no program change other programs' windows.</translation>
+    </message>
+    <message>
+        <source>The desktop did not maximize the window in front; the log says why.</source>
+        <translation>The desktop did not maximize the window in front; the log says why.</translation>
+    </message>
+    <message>
+        <source>The desktop did not minimize the window in front; the log says why.</source>
+        <translation>The desktop did not minimize the window in front; the log says why.</translation>
     </message>
 </context>
 <context>

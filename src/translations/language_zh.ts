@@ -723,6 +723,17 @@
     </message>
 </context>
 <context>
+    <name>KMouseSensitivity</name>
+    <message>
+        <source>The desktop did not take the new pointer speed (no mouse found, or its settings service did not answer); the log says why.</source>
+        <translation>桌面未接受新的鼠标速度（未找到鼠标，或其设置服务没有响应），原因请查看日志。</translation>
+    </message>
+    <message>
+        <source>The pointer speed cannot be set from here: this desktop keeps it to itself. Change it in the desktop's own mouse settings.</source>
+        <translation>无法在此设置鼠标速度：当前桌面自行管理该设置。请在桌面自带的鼠标设置中修改。</translation>
+    </message>
+</context>
+<context>
     <name>KNetBase</name>
     <message>
         <source>Not connected to the network</source>
@@ -832,6 +843,37 @@
     <message>
         <source>If the verification mail is not found in any of the above ways, you can click on the re-send button on the verification interface to send again or re-register it if using another email address</source>
         <translation>以上方法还为解决您的问题，请在验证界面点击重新发送或重新注册</translation>
+    </message>
+</context>
+<context>
+    <name>KWinSimulator</name>
+    <message>
+        <source>Install the udev rule 70-pointora.rules (sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/, then sudo udevadm control --reload-rules &amp;&amp; sudo udevadm trigger) and sign in again.</source>
+        <translation>请安装 udev 规则 70-pointora.rules（sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/，然后执行 sudo udevadm control --reload-rules &amp;&amp; sudo udevadm trigger），再重新登录。</translation>
+    </message>
+    <message>
+        <source>Only X11 programs receive the keys and mouse events the functions send, because /dev/uinput cannot be opened.</source>
+        <translation>由于无法打开 /dev/uinput，功能发出的按键和鼠标事件只有 X11 程序能收到。</translation>
+    </message>
+    <message>
+        <source>No program receives the keys and mouse events the functions send, because /dev/uinput cannot be opened.</source>
+        <translation>由于无法打开 /dev/uinput，功能发出的按键和鼠标事件没有任何程序能收到。</translation>
+    </message>
+    <message>
+        <source>The window in front cannot be maximized here: this desktop lets no program change other programs' windows.</source>
+        <translation>无法在此最大化前台窗口：当前桌面不允许程序更改其他程序的窗口。</translation>
+    </message>
+    <message>
+        <source>The window in front cannot be minimized here: this desktop lets no program change other programs' windows.</source>
+        <translation>无法在此最小化前台窗口：当前桌面不允许程序更改其他程序的窗口。</translation>
+    </message>
+    <message>
+        <source>The desktop did not maximize the window in front; the log says why.</source>
+        <translation>桌面未能最大化前台窗口，原因请查看日志。</translation>
+    </message>
+    <message>
+        <source>The desktop did not minimize the window in front; the log says why.</source>
+        <translation>桌面未能最小化前台窗口，原因请查看日志。</translation>
     </message>
 </context>
 <context>

@@ -19,13 +19,18 @@ class TestDevicesE2e : public QObject {
         QString logPath;
         qint64 logOffset = 0;
 
-        // Starts the program with "ForwardKey" = 42 ("Show desktop") and the devices given.
-        explicit Program(const QString& devices) {
+        // Starts the program with "ForwardKey" = forwardKey (42: "Show desktop") and the devices
+        // given.
+        explicit Program(const QString& devices, int forwardKey = 42,
+                         const QStringList& arguments = {},
+                         const QMap<QString, QString>& environment = {}) {
             const QString configDir = env.path("config/Pointora/config");
             QDir().mkpath(configDir);
             QFile ini(configDir + "/DeviceFunction.ini");
             if (ini.open(QIODevice::WriteOnly))
-                ini.write("[General]\nForwardKey=42\nRightKey=0\n");
+                ini.write(QStringLiteral("[General]\nForwardKey=%1\nRightKey=0\n")
+                              .arg(forwardKey)
+                              .toUtf8());
             ini.close();
             socket = env.path("sim.sock");
             logPath = env.path("sim.log");
@@ -33,7 +38,9 @@ class TestDevicesE2e : public QObject {
             runner.environment().insert("POINTORA_SIM_SOCKET", socket);
             runner.environment().insert("POINTORA_SIM_LOG", logPath);
             runner.environment().insert("POINTORA_SIM_DEVICES", devices);
-            process = runner.start();
+            for (auto it = environment.cbegin(); it != environment.cend(); ++it)
+                runner.environment().insert(it.key(), it.value());
+            process = runner.start(arguments);
         }
         ~Program() { ProgramRunner::stop(process.get()); }
 
@@ -199,6 +206,36 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{}, 5000);
         const QJsonObject masks = p.state().value("masks").toObject();
         QCOMPARE(masks.value("mouse").toInt() + masks.value("keyboard").toInt(), 0);
+    }
+
+    // Maximize (48) on the forward button: on a desktop without a window interface the program
+    // says so in its log instead of acting, and on an X11 desktop it maximizes again.
+    void maximizeWhereTheDesktopHasNoWay() {
+        Program p("receiver", 48, {"-d"});
+        QVERIFY(p.process->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{"usb"}, 15000);
+        QCOMPARE(p.command("window 5 title=Editor"), QString("ok"));
+        QCOMPARE(p.command("foreground 5"), QString("ok"));
+        QCOMPARE(p.command("desktop wayland"), QString("ok"));
+        QCOMPARE(p.state().value("desktop").toObject().value("windows").toString(),
+                 QString("unavailable"));
+        p.newLog();
+        QCOMPARE(p.command("press forward"), QString("ok"));
+        const auto tipLogged = [&] {
+            return !p.runner.logLines().filter("function 48 cannot work here").isEmpty();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(tipLogged(), 5000);
+        QStringList seen;
+        p.waitFor(&seen, "^swallowed receiver forward", 1);
+        QVERIFY2(seen.filter("window").isEmpty(), qPrintable(seen.join('\n')));
+        QCOMPARE(p.state().value("foreground").toObject().value("state").toString(),
+                 QString("normal"));
+
+        QCOMPARE(p.command("desktop x11"), QString("ok"));
+        QCOMPARE(p.command("press forward"), QString("ok"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            p.state().value("foreground").toObject().value("state").toString(),
+            QString("maximized"), 5000);
     }
 };
 

@@ -220,5 +220,7 @@ void PagesBackend::reset() {
     config->setLanguage("zh");
     config->setCurentKeyType(0);
     KDeviceHook::instance()->dismissDeviceNotice();
+    KWinSimulator::instance()->dismissFunctionNotice();
+    simCommand("desktop x11");
     setDevices(true, false, false);
 }

@@ -98,6 +98,27 @@ Item {
             verify(!findChild(again, "deviceNotice").visible)
         }
 
+        // A function that cannot work in this session shows its tip, whichever function it is,
+        // above the device notice, until closed; a page made afterwards does not show it again.
+        function test_functionNotice() {
+            var notice = findChild(page, "functionNotice")
+            verify(notice)
+            verify(!notice.visible)
+            KWinSimulator.functionUnavailable(13, "Brightness cannot be set here.")
+            tryVerify(function () { return notice.visible }, 5000)
+            compare(findChild(page, "functionNoticeText").text, "Brightness cannot be set here.")
+            PagesBackend.refuseDevice("/dev/input/event7", "Game Pad", 1)
+            var device = findChild(page, "deviceNotice")
+            tryVerify(function () { return device.visible }, 5000)
+            verify(notice.y + notice.height <= device.y, "the two notices overlap")
+            mouseClick(findChild(page, "functionNoticeClose"))
+            verify(!notice.visible)
+            verify(device.visible)
+            compare(KWinSimulator.functionNotice(), "")
+            var again = createTemporaryObject(pageComponent, root)
+            verify(!findChild(again, "functionNotice").visible)
+        }
+
         function test_syncWhileLoggedOutOpensLogin_data() {
             return [{ tag: "upload", isUp: true }, { tag: "download", isUp: false }]
         }

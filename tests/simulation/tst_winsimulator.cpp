@@ -8,6 +8,7 @@
 #include "simulation/KWinSimulator.h"
 
 #include <QCoreApplication>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -50,6 +51,8 @@ private slots:
         m_desktop->removeAllWindows();
         m_desktop->setGammaSupported(true);
         m_desktop->setPointerSpeedAvailable(true);
+        m_desktop->setWindowControl(KDesktopBackend::WindowControl::PerWindow);
+        m_desktop->setPointerSpeedMode(KSimDesktopBackend::SpeedAvailable);
         m_log->takeNew();
     }
 
@@ -160,6 +163,86 @@ private slots:
         QCOMPARE(int(m_desktop->window(7).state), expectedState);
         const QList<QJsonObject> lines = m_log->takeNew();
         QCOMPARE(lines.size(), expectedState == state ? 0 : 1);
+    }
+
+    // A desktop that acts on its own active window (KWin's script) keeps the same rules.
+    void foregroundWindowByTheDesktop_data() { foregroundWindow_data(); }
+    void foregroundWindowByTheDesktop() {
+        m_desktop->setWindowControl(KDesktopBackend::WindowControl::ActiveWindow);
+        QSignalSpy tips(m_win.get(), &KWinSimulator::functionUnavailable);
+        foregroundWindow();
+        QVERIFY(tips.isEmpty());
+    }
+
+    // A desktop without any way: a tip per use, nothing done, nothing for other commands.
+    void foregroundWindowUnavailable() {
+        m_desktop->setWindowControl(KDesktopBackend::WindowControl::Unavailable);
+        Window w;
+        w.id = 7;
+        w.title = "Editor";
+        m_desktop->putWindow(w);
+        m_desktop->setForeground(7);
+        QSignalSpy tips(m_win.get(), &KWinSimulator::functionUnavailable);
+        m_win->showForegroundWindow(3);
+        m_win->showForegroundWindow(6);
+        m_win->showForegroundWindow(5);
+        QCOMPARE(tips.size(), 2);
+        QCOMPARE(tips.at(0).at(0).toInt(), 48);
+        QCOMPARE(tips.at(1).at(0).toInt(), 49);
+        QVERIFY(tips.at(0).at(1).toString() != tips.at(1).at(1).toString());
+        QCOMPARE(m_win->functionNotice(), tips.at(1).at(1).toString());
+        QCOMPARE(int(m_desktop->window(7).state), int(Window::Normal));
+        QVERIFY(m_log->takeNew().isEmpty());
+        m_win->dismissFunctionNotice();
+        QVERIFY(m_win->functionNotice().isEmpty());
+    }
+
+    void desktopCommands_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("windows");
+        QTest::addColumn<QString>("speed");
+        QTest::newRow("wayland") << "desktop wayland"
+                                 << "ok"
+                                 << "unavailable"
+                                 << "unavailable";
+        QTest::newRow("x11") << "desktop x11"
+                             << "ok"
+                             << "per-window"
+                             << "available";
+        QTest::newRow("active window") << "windows active-window"
+                                       << "ok"
+                                       << "active-window"
+                                       << "available";
+        QTest::newRow("windows unavailable") << "windows unavailable"
+                                             << "ok"
+                                             << "unavailable"
+                                             << "available";
+        QTest::newRow("speed refused") << "pointer-speed refused"
+                                       << "ok"
+                                       << "per-window"
+                                       << "refused";
+        QTest::newRow("speed unavailable") << "pointer-speed unavailable"
+                                           << "ok"
+                                           << "per-window"
+                                           << "unavailable";
+        QTest::newRow("bad desktop") << "desktop mir"
+                                     << "error: usage: desktop x11|wayland"
+                                     << "per-window"
+                                     << "available";
+        QTest::newRow("bad windows") << "windows"
+                                     << "error: usage: windows "
+                                        "per-window|active-window|unavailable"
+                                     << "per-window"
+                                     << "available";
+    }
+    void desktopCommands() {
+        QFETCH(QString, command);
+        QFETCH(QString, reply);
+        QCOMPARE(m_controller->execute(command).line(), reply);
+        const QJsonObject desktop = m_controller->state().value("desktop").toObject();
+        QTEST(desktop.value("windows").toString(), "windows");
+        QTEST(desktop.value("pointerSpeed").toString(), "speed");
     }
 
     void noForegroundWindow() {
@@ -374,6 +457,28 @@ private slots:
         m_desktop->setPointerSpeedAvailable(false);
         QCOMPARE(sensitivity.getSensitivity(), 10);
         QVERIFY(!sensitivity.setSensitivity(5));
+    }
+
+    // The slider is told why: the desktop keeps the speed, or it did not take the value.
+    void sensitivityNotice() {
+        KMouseSensitivity sensitivity(m_desktop);
+        QSignalSpy notices(&sensitivity, &KMouseSensitivity::sigSensitivityNotice);
+        QVERIFY(sensitivity.notice().isEmpty());
+        const int before = m_controller->state().value("pointerSpeed").toInt();
+        m_desktop->setPointerSpeedMode(KSimDesktopBackend::SpeedRefused);
+        QVERIFY(!sensitivity.setSensitivity(5));
+        QCOMPARE(notices.size(), 1);
+        const QString refused = sensitivity.notice();
+        QVERIFY(!refused.isEmpty());
+        QCOMPARE(m_controller->state().value("pointerSpeed").toInt(), before);
+        m_desktop->setPointerSpeedMode(KSimDesktopBackend::SpeedUnavailable);
+        const QString unavailable = sensitivity.notice();
+        QVERIFY(!unavailable.isEmpty());
+        QVERIFY(unavailable != refused);
+        m_desktop->setPointerSpeedMode(KSimDesktopBackend::SpeedAvailable);
+        QVERIFY(sensitivity.setSensitivity(5));
+        QVERIFY(sensitivity.notice().isEmpty());
+        QCOMPARE(notices.last().first().toString(), QString());
     }
 };
 

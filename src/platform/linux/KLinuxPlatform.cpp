@@ -3,12 +3,12 @@
 #include "platform/KPacedInjector.h"
 #include "platform/linux/KKeyboardLayoutTracker.h"
 #include "platform/linux/KLinuxBluetoothInput.h"
+#include "platform/linux/KLinuxDesktopBackend.h"
 #include "platform/linux/KLinuxDeviceMonitor.h"
 #include "platform/linux/KLinuxHidBackend.h"
 #include "platform/linux/KLinuxHookDriver.h"
 #include "platform/linux/KLinuxInputInjector.h"
 #include "platform/linux/KLinuxSessionBackend.h"
-#include "platform/linux/KX11DesktopBackend.h"
 
 #include <QMetaObject>
 #include <QMutexLocker>
@@ -47,8 +47,11 @@ KInputInjector* KLinuxPlatform::inputInjector() {
 }
 
 KDesktopBackend* KLinuxPlatform::desktopBackend() {
+    // The routes depend on whether injected keys reach the compositor, so the injector comes
+    // first.
     if (!m_desktop)
-        m_desktop = std::make_unique<KX11DesktopBackend>();
+        m_desktop = std::make_unique<KLinuxDesktopBackend>(
+            KLinuxDesktopBackend::optionsFor(inputInjector()));
     return m_desktop.get();
 }
 

@@ -31,8 +31,47 @@ bool parseId(const QString& word, KWindowId* id) {
 }  // namespace
 
 KSimDesktopBackend::KSimDesktopBackend(KSimController* controller) : m_controller(controller) {
-    m_controller->setState("pointerSpeed", m_speed);
+    m_controller->setState("pointerSpeed", m_speedValue);
     publishForeground();
+    publishDesktop();
+
+    m_controller->registerCommand("windows", [this](const QStringList& args) {
+        const QString mode = args.value(0);
+        if (args.size() != 1)
+            return Reply::failure("usage: windows per-window|active-window|unavailable");
+        if (mode == QLatin1String("per-window"))
+            setWindowControl(WindowControl::PerWindow);
+        else if (mode == QLatin1String("active-window"))
+            setWindowControl(WindowControl::ActiveWindow);
+        else if (mode == QLatin1String("unavailable"))
+            setWindowControl(WindowControl::Unavailable);
+        else
+            return Reply::failure("usage: windows per-window|active-window|unavailable");
+        return Reply::success();
+    });
+    m_controller->registerCommand("pointer-speed", [this](const QStringList& args) {
+        const QString mode = args.value(0);
+        if (args.size() != 1)
+            return Reply::failure("usage: pointer-speed available|unavailable|refused");
+        if (mode == QLatin1String("available"))
+            setPointerSpeedMode(SpeedAvailable);
+        else if (mode == QLatin1String("unavailable"))
+            setPointerSpeedMode(SpeedUnavailable);
+        else if (mode == QLatin1String("refused"))
+            setPointerSpeedMode(SpeedRefused);
+        else
+            return Reply::failure("usage: pointer-speed available|unavailable|refused");
+        return Reply::success();
+    });
+    m_controller->registerCommand("desktop", [this](const QStringList& args) {
+        const QString kind = args.value(0);
+        if (args.size() != 1 || (kind != QLatin1String("x11") && kind != QLatin1String("wayland")))
+            return Reply::failure("usage: desktop x11|wayland");
+        const bool wayland = kind == QLatin1String("wayland");
+        setWindowControl(wayland ? WindowControl::Unavailable : WindowControl::PerWindow);
+        setPointerSpeedMode(wayland ? SpeedUnavailable : SpeedAvailable);
+        return Reply::success();
+    });
 
     m_controller->registerCommand("window", [this](const QStringList& args) {
         const QString usage = QStringLiteral(
@@ -207,19 +246,58 @@ void KSimDesktopBackend::postHorizontalScroll(KWindowId target, bool left, KWind
 }
 
 bool KSimDesktopBackend::pointerSpeed(int* speed) {
-    if (!m_speedAvailable)
+    if (!m_speedAvailable || m_speed != SpeedAvailable)
         return false;
-    *speed = m_speed;
+    *speed = m_speedValue;
     return true;
 }
 
 bool KSimDesktopBackend::setPointerSpeed(int speed) {
-    if (!m_speedAvailable || speed < 1 || speed > 20)
+    if (!m_speedAvailable || m_speed != SpeedAvailable || speed < 1 || speed > 20)
         return false;
-    m_speed = speed;
+    m_speedValue = speed;
     m_controller->log(QJsonObject{{"kind", "pointer-speed"}, {"speed", speed}});
     m_controller->setState("pointerSpeed", speed);
     return true;
+}
+
+bool KSimDesktopBackend::changeActiveWindow(bool maximize, const QString& ownTitle) {
+    // Like KWin's script: the desktop applies the rules to its own active window.
+    if (m_windowControl != WindowControl::ActiveWindow)
+        return false;
+    if (!m_foreground || !m_windows.contains(m_foreground))
+        return true;
+    Window& w = m_windows[m_foreground];
+    if (maximize) {
+        if (w.title.contains(ownTitle) || w.state == Window::Maximized)
+            return true;
+        w.state = Window::Maximized;
+    } else {
+        w.state = Window::Minimized;
+    }
+    logWindow(maximize ? "maximize" : "minimize", m_foreground);
+    publishForeground();
+    return true;
+}
+
+void KSimDesktopBackend::setWindowControl(WindowControl control) {
+    m_windowControl = control;
+    publishDesktop();
+}
+
+void KSimDesktopBackend::setPointerSpeedMode(SpeedMode mode) {
+    m_speed = mode;
+    publishDesktop();
+}
+
+void KSimDesktopBackend::publishDesktop() {
+    const char* windows = m_windowControl == WindowControl::PerWindow      ? "per-window"
+                          : m_windowControl == WindowControl::ActiveWindow ? "active-window"
+                                                                           : "unavailable";
+    const char* speed = m_speed == SpeedAvailable     ? "available"
+                        : m_speed == SpeedUnavailable ? "unavailable"
+                                                      : "refused";
+    m_controller->setState("desktop", QJsonObject{{"windows", windows}, {"pointerSpeed", speed}});
 }
 
 void KSimDesktopBackend::putWindow(const Window& window) {

@@ -13,6 +13,11 @@ class KSimController;
 // Socket commands: "window ID [class=NAME] [parent=ID] [rect=X,Y,W,H] [state=normal|maximized|
 // minimized] [title=TEXT...]" adds or changes a window (title takes the rest of the line),
 // "foreground ID" brings a window to the front (0: none), "cursor X Y" moves the pointer.
+// As the Linux desktops differ: "windows per-window|active-window|unavailable" (X11 EWMH, a
+// compositor acting on its own active window as KWin and GNOME do, or a Wayland compositor with
+// no way at all), "pointer-speed available|unavailable|refused" (refused: the desktop has the
+// setting but takes no value, as sway without a pointer), and "desktop x11|wayland" for both at
+// once (wayland: windows unavailable, pointer speed unavailable). State field "desktop".
 class KSimDesktopBackend : public KDesktopBackend {
 public:
     struct Window {
@@ -42,6 +47,11 @@ public:
     void postHorizontalScroll(KWindowId target, bool left, KWindowId scrollBar) override;
     bool pointerSpeed(int* speed) override;
     bool setPointerSpeed(int speed) override;
+    WindowControl windowControl() override { return m_windowControl; }
+    bool changeActiveWindow(bool maximize, const QString& ownTitle) override;
+    bool pointerSpeedAvailable() override {
+        return m_speed != SpeedUnavailable && m_speedAvailable;
+    }
 
     // Test and socket controls.
     // Adds a window, or replaces the one with the same id. Later windows lie above earlier ones.
@@ -53,12 +63,16 @@ public:
     // Whether the display takes gamma ramps and has a pointer speed (both true at start).
     void setGammaSupported(bool supported) { m_gammaSupported = supported; }
     void setPointerSpeedAvailable(bool available) { m_speedAvailable = available; }
+    void setWindowControl(WindowControl control);
+    enum SpeedMode { SpeedAvailable, SpeedUnavailable, SpeedRefused };
+    void setPointerSpeedMode(SpeedMode mode);
     const GammaRamp& lastGammaRamp() const { return m_ramp; }
 
 private:
     QList<KWindowId> childrenOf(KWindowId parent) const;
     void logWindow(const char* action, KWindowId window);
     void publishForeground();
+    void publishDesktop();
 
     KSimController* m_controller;
     QMap<KWindowId, Window> m_windows;
@@ -68,5 +82,7 @@ private:
     GammaRamp m_ramp{};
     bool m_gammaSupported = true;
     bool m_speedAvailable = true;
-    int m_speed = 10;
+    int m_speedValue = 10;
+    SpeedMode m_speed = SpeedAvailable;
+    WindowControl m_windowControl = WindowControl::PerWindow;
 };

@@ -9,7 +9,9 @@ class KSimController;
 
 // The simulated system's input: every event is written to the simulation log
 // ({"kind":"key","vk":91,"up":false,"tag":9591}, {"kind":"mouse","flags":6,"data":0,"tag":9591})
-// and kept in a short history for tests.
+// and kept in a short history for tests. POINTORA_SIM_INJECTION=x11-programs|nobody makes it
+// report the reach of XTest in a Wayland session or of no injection at all, as the Linux
+// injector does without /dev/uinput (the events are still logged).
 class KSimInputInjector : public KInputInjector {
 public:
     struct Event {
@@ -36,6 +38,8 @@ public:
     void sendKey(quint8 vk, bool up, quintptr extraInfo) override;
     void sendMouse(quint32 flags, qint32 data, quintptr extraInfo) override;
     QString method() const override { return QStringLiteral("sim"); }
+    Reach reach() const override { return m_reach; }
+    void setReach(Reach reach) { m_reach = reach; }
 
     // Returns the recorded events and forgets them.
     QList<Event> takeHistory();
@@ -46,4 +50,5 @@ private:
     KSimController* m_controller;
     QMutex m_mutex;
     QList<Event> m_history;
+    Reach m_reach = Reach::Everyone;
 };

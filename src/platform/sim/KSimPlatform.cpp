@@ -8,6 +8,8 @@
 #include "platform/sim/KSimReceiverFirmware.h"
 #include "platform/sim/KSimSessionBackend.h"
 
+#include <QDebug>
+
 KSimPlatform::KSimPlatform(QObject* parent)
     : KPlatform(parent),
       m_controller(new KSimController(KSimController::Options::fromEnvironment(), this)) {
@@ -15,6 +17,14 @@ KSimPlatform::KSimPlatform(QObject* parent)
     // Created at once (not on first use) so that any thread may use it without locking. Paced
     // like the Linux backend's: repeated clicks are spaced.
     m_simInjector = std::make_unique<KSimInputInjector>(m_controller);
+    const QString injection = qEnvironmentVariable("POINTORA_SIM_INJECTION");
+    if (injection == QLatin1String("x11-programs"))
+        m_simInjector->setReach(KInputInjector::Reach::X11Programs);
+    else if (injection == QLatin1String("nobody"))
+        m_simInjector->setReach(KInputInjector::Reach::Nobody);
+    else if (!injection.isEmpty() && injection != QLatin1String("everyone"))
+        qWarning().noquote() << "POINTORA_SIM_INJECTION: unknown value" << injection
+                             << "(known: everyone, x11-programs, nobody)";
     m_inputInjector = std::make_unique<KPacedInjector>(m_simInjector.get());
     // The simulated display and session at once too: their socket commands and state fields
     // exist from the start.

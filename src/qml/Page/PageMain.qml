@@ -264,6 +264,66 @@ Rectangle {
         }
     }
 
+    // A function that cannot work in this session (for example maximize on a Wayland desktop
+    // without a window interface), and why; shown above the device notice until it is closed.
+    Rectangle {
+        id: mFunctionNotice
+        objectName: "functionNotice"
+        property string text: KWinSimulator.functionNotice()
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: mDeviceNotice.visible ? mDeviceNotice.top : parent.bottom
+        anchors.bottomMargin: mDeviceNotice.visible ? KLocator.getScaleLength(10)
+                                                    : KLocator.getScaleLength(140)
+        z: 2
+        visible: text !== ""
+        width: Math.min(parent.width - KLocator.getScaleLength(80),
+                        mFunctionNoticeText.implicitWidth + KLocator.getScaleLength(80))
+        height: mFunctionNoticeText.paintedHeight + KLocator.getScaleLength(24)
+        radius: KLocator.getScaleLength(10)
+        color: "#23262d"
+        opacity: 0.94
+
+        Text {
+            id: mFunctionNoticeText
+            objectName: "functionNoticeText"
+            anchors.left: parent.left
+            anchors.leftMargin: KLocator.getScaleLength(20)
+            anchors.right: mFunctionNoticeClose.left
+            anchors.rightMargin: KLocator.getScaleLength(10)
+            anchors.verticalCenter: parent.verticalCenter
+            text: mFunctionNotice.text
+            wrapMode: Text.Wrap
+            font.family: Qt.application.font.family
+            font.pointSize: 10
+            color: "#ffb648"
+        }
+        Text {
+            id: mFunctionNoticeClose
+            objectName: "functionNoticeClose"
+            anchors.right: parent.right
+            anchors.rightMargin: KLocator.getScaleLength(16)
+            anchors.verticalCenter: parent.verticalCenter
+            text: "\u00d7"
+            font.pointSize: 14
+            color: "#959daf"
+            MouseArea {
+                anchors.fill: parent
+                anchors.margins: -KLocator.getScaleLength(8)
+                onClicked: {
+                    KWinSimulator.dismissFunctionNotice()
+                    mFunctionNotice.text = ""
+                }
+            }
+        }
+    }
+
+    Connections {
+        target: KWinSimulator
+        function onFunctionUnavailable(keyValue, tip) {
+            mFunctionNotice.text = tip
+        }
+    }
+
     Timer {
         id: mTipTimer
         interval: 2 * 1000

@@ -22,7 +22,17 @@ Rectangle {
     implicitHeight: mColumn.implicitHeight + KLocator.getScaleLength(12)
     color: "transparent"
 
-    Component.onCompleted: setSliderValue(KMouseSensitivity.getSensitivity())
+    Component.onCompleted: {
+        setSliderValue(KMouseSensitivity.getSensitivity())
+        mNotice.text = KMouseSensitivity.notice()
+    }
+
+    Connections {
+        target: KMouseSensitivity
+        function onSigSensitivityNotice(text) {
+            mNotice.text = text
+        }
+    }
 
     Column {
         id: mColumn
@@ -93,6 +103,18 @@ Rectangle {
                 radius: width / 2
                 color: "#4c84ff"
             }
+        }
+
+        // Why the speed cannot be set in this session, or why the last change did not take.
+        Text {
+            id: mNotice
+            objectName: "sensitivityNotice"
+            width: parent.width
+            visible: text !== ""
+            font.family: Qt.application.font.family
+            font.pointSize: 8
+            color: "#e8833a"
+            wrapMode: Text.WordWrap
         }
 
         Text {
