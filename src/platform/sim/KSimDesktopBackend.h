@@ -12,7 +12,12 @@ class KSimController;
 // "brightnessSlope", "pointerSpeed" and "foreground" state fields are kept current.
 // Socket commands: "window ID [class=NAME] [parent=ID] [rect=X,Y,W,H] [state=normal|maximized|
 // minimized] [title=TEXT...]" adds or changes a window (title takes the rest of the line),
-// "foreground ID" brings a window to the front (0: none), "cursor X Y" moves the pointer.
+// "foreground ID" brings a window to the front (0: none), "cursor X Y" moves the pointer,
+// "gamma unavailable|available" makes the display a session that lets no program set the gamma
+// (as KDE Wayland or weston) or one that does. A refused ramp is logged as
+// {"kind":"gamma-unavailable","slope":N}; when the program quits after changing the ramp, the
+// display's own (identity) ramp is put back, logged as {"kind":"gamma-restore"}, like the Linux
+// backends do. State field "gammaAvailable".
 class KSimDesktopBackend : public KDesktopBackend {
 public:
     struct Window {
@@ -28,6 +33,7 @@ public:
     explicit KSimDesktopBackend(KSimController* controller);
 
     bool setGammaRamp(const GammaRamp& ramp) override;
+    bool gammaAvailable() override { return m_gammaSupported; }
     KWindowId foregroundWindow() override { return m_foreground; }
     QString windowTitle(KWindowId window) override;
     bool isWindowMaximized(KWindowId window) override;
@@ -51,7 +57,9 @@ public:
     void setCursorPos(const QPoint& pos) { m_cursor = pos; }
     Window window(KWindowId id) const { return m_windows.value(id); }
     // Whether the display takes gamma ramps and has a pointer speed (both true at start).
-    void setGammaSupported(bool supported) { m_gammaSupported = supported; }
+    void setGammaSupported(bool supported);
+    // Puts the identity ramp back when a ramp was applied (also done when the program quits).
+    void restoreGamma();
     void setPointerSpeedAvailable(bool available) { m_speedAvailable = available; }
     const GammaRamp& lastGammaRamp() const { return m_ramp; }
 
@@ -67,6 +75,7 @@ private:
     QPoint m_cursor;
     GammaRamp m_ramp{};
     bool m_gammaSupported = true;
+    bool m_gammaChanged = false;
     bool m_speedAvailable = true;
     int m_speed = 10;
 };
