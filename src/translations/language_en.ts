@@ -835,6 +835,13 @@
     </message>
 </context>
 <context>
+    <name>KWinSimulator</name>
+    <message>
+        <source>Screen brightness cannot be changed in this session: the display server lets no program set the gamma ramp.</source>
+        <translation>Screen brightness cannot be changed in this session: the display server lets no program set the gamma ramp.</translation>
+    </message>
+</context>
+<context>
     <name>MCPairMutiThreadWork</name>
     <message>
         <source>Not detected equipment</source>

@@ -835,6 +835,13 @@
     </message>
 </context>
 <context>
+    <name>KWinSimulator</name>
+    <message>
+        <source>Screen brightness cannot be changed in this session: the display server lets no program set the gamma ramp.</source>
+        <translation>此会话中无法调节屏幕亮度：显示服务器不允许任何程序设置伽马曲线。</translation>
+    </message>
+</context>
+<context>
     <name>MCPairMutiThreadWork</name>
     <message>
         <source>Not detected equipment</source>
