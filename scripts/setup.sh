@@ -21,6 +21,7 @@ packages=(
     libqt5multimedia5-plugins gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
     libsodium-dev libsqlite3-dev libcpp-httplib-dev openssl
     xvfb xauth trayer xdotool x11-utils
+    libwayland-dev sway weston dbus-daemon
 )
 
 as_root() {

@@ -3,8 +3,10 @@
 // stand-in on a private session bus), and real wlroots (sway) and weston compositors started
 // headless. Compositors that cannot start here make their cases skip, saying why.
 #include "common/TestEnv.h"
+#include "config/KConfigCommon.h"
 #include "platform/linux/KDesktopSession.h"
 #include "platform/linux/KGammaControl.h"
+#include "platform/linux/KX11DesktopBackend.h"
 #include "simulation/KWinSimulator.h"
 
 #include <QDBusArgument>
@@ -520,8 +522,24 @@ private slots:
         QVERIFY2(result != Result::Failed, qPrintable(sway.output().right(600)));
         if (result == Result::Unavailable) {
             QVERIFY(!control.available());
-            // The session then shows the tip: KWinSimulator emits it from available() == false.
             qInfo("sway's headless outputs have no gamma table: brightness not available");
+            // The brightness function in this session: the tip, and the stored value stays.
+            TestEnv env;
+            qputenv("WAYLAND_DISPLAY", QFile::encodeName(sway.socket()));
+            KDesktopSession swaySession =
+                session(KDesktopSession::Type::Wayland, KDesktopSession::Desktop::Wlroots);
+            KX11DesktopBackend desktop(QStringLiteral(":65000"), swaySession);
+            KConfigCommon store(env.path("config/Pointora/config"));
+            KWinSimulator win(&store, &desktop, nullptr);
+            QSignalSpy unavailable(&win, &KWinSimulator::functionUnavailable);
+            store.setBrightness(128);
+            QVERIFY(!win.increaseBrightness());
+            qunsetenv("WAYLAND_DISPLAY");
+            QCOMPARE(store.getBrightness(), 128);
+            QCOMPARE(unavailable.size(), 1);
+            QCOMPARE(unavailable.first().at(0).toInt(), 13);
+            QCOMPARE(unavailable.first().at(1).toString(),
+                     KWinSimulator::brightnessUnavailableTip());
             return;
         }
         // Another client cannot take an output we hold; after restore it can.
