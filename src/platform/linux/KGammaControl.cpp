@@ -128,7 +128,7 @@ std::unique_ptr<KGammaControl> KGammaControl::create(const KDesktopSession& sess
     }
     if (!control)
         control = std::make_unique<KNoGammaControl>(QStringLiteral("no graphical session"));
-    qInfo().noquote() << "desktop: brightness through" << control->routeName() << "in a"
-                      << session.describe() << "session";
+    qInfo().noquote() << "desktop: brightness through" << control->routeName()
+                      << "(session: " + session.describe() + ")";
     return control;
 }

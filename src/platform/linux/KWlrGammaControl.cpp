@@ -204,8 +204,13 @@ void KWlrGammaControl::dispatchIncoming() {
 KGammaControl::Result KWlrGammaControl::applyCurve(const KDesktopBackend::GammaRamp& curve) {
     if (m_display && wl_display_get_error(m_display) != 0)
         disconnectDisplay();
-    if (!m_display && !connectDisplay())
-        return Result::Unavailable;
+    if (!m_display) {
+        if (!connectDisplay())
+            return Result::Unavailable;
+    } else if (!roundtrip()) {
+        // Outputs announced since the last press are known after this.
+        return Result::Failed;
+    }
     if (!m_manager) {
         setUnavailableReason(QStringLiteral("the Wayland compositor offers no wlr gamma control"));
         return Result::Unavailable;
