@@ -24,6 +24,7 @@ packages=(
     xvfb xauth trayer xdotool x11-utils libglib2.0-bin
     libinput-tools
     weston xwayland sway gsettings-desktop-schemas dbus-daemon
+    libwayland-dev
 )
 
 as_root() {

@@ -20,9 +20,13 @@ public:
 
     virtual ~KDesktopBackend() = default;
 
-    // Loads ramp (used for red, green and blue) into every display. False when no display
-    // accepted it.
+    // Applies ramp (a transfer curve over the whole range, the same for red, green and blue)
+    // on top of each output's own calibration table, which the backend keeps and puts back
+    // when the program ends. False when nothing on screen changed.
     virtual bool setGammaRamp(const GammaRamp& ramp) = 0;
+    // False when the last setGammaRamp failed because this session lets no program change the
+    // screen's gamma (or no output has a gamma table), rather than by a passing error.
+    virtual bool gammaAvailable() = 0;
 
     // How this session lets the program maximize and minimize the window in front.
     enum class WindowControl {

@@ -49,23 +49,42 @@ bool KWinSimulator::setGamma(int value) {
 }
 
 bool KWinSimulator::increaseBrightness() {
-    int brightness = m_store->getBrightness();
-    if (brightness < 255 - kBrightnessStep) {
-        brightness += kBrightnessStep;
-        m_store->setBrightness(brightness);
-        setGamma(brightness);
-    }
+    const int brightness = m_store->getBrightness();
+    if (brightness < 255 - kBrightnessStep)
+        return stepBrightness(brightness + kBrightnessStep, 13);
     return true;
 }
 
 bool KWinSimulator::decreaseBrightness() {
-    int brightness = m_store->getBrightness();
-    if (brightness > kBrightnessStep) {
-        brightness -= kBrightnessStep;
-        m_store->setBrightness(brightness);
-        setGamma(brightness);
-    }
+    const int brightness = m_store->getBrightness();
+    if (brightness > kBrightnessStep)
+        return stepBrightness(brightness - kBrightnessStep, 14);
     return true;
+}
+
+QString KWinSimulator::brightnessUnavailableTip() {
+    return tr(
+        "Screen brightness cannot be changed in this session: the display server lets no "
+        "program set the gamma ramp.");
+}
+
+bool KWinSimulator::stepBrightness(int brightness, int keyValue) {
+    // The stored value follows the screen: it changes only when the screen did.
+    if (setGamma(brightness)) {
+        m_store->setBrightness(brightness);
+        return true;
+    }
+    if (!m_desktop->gammaAvailable()) {
+        const QString tip = brightnessUnavailableTip();
+        if (!m_brightnessTipLogged)
+            qWarning().noquote() << "brightness:" << tip;
+        m_brightnessTipLogged = true;
+        emit functionUnavailable(keyValue, tip);
+    } else {
+        qWarning() << "brightness: the gamma ramp was not applied; the stored value stays"
+                   << m_store->getBrightness();
+    }
+    return false;
 }
 
 void KWinSimulator::scrollHorizontal(int direction) {

@@ -39,9 +39,14 @@ public:
     // key value 0. Nothing when every program receives the injected input.
     void reportInjectionReach(KInputInjector* injector);
 
-    // Brightness one step (4) up or down within 4..252, stored and applied. Always true.
+    // Brightness one step (4) up or down within 4..252: applied, and stored only when the
+    // screen changed. True when applied or at the end of the range; false when nothing changed
+    // on screen, with functionUnavailable(13 or 14, tip) when the session lets no program set
+    // the gamma.
     bool increaseBrightness();
     bool decreaseBrightness();
+    // The translated sentence shown when brightness cannot work in this session.
+    static QString brightnessUnavailableTip();
     // direction 1: left, 2: right; anything else does nothing.
     void scrollHorizontal(int direction);
     // 3: maximize (not the program's own window, not an already maximized one), 6: minimize.
@@ -73,10 +78,12 @@ signals:
 private:
     void runElevated(const QString& path);
     void reportUnavailable(int keyValue, const QString& tip);
+    bool stepBrightness(int brightness, int keyValue);
 
     KConfigCommon* m_store;
     KDesktopBackend* m_desktop;
     KSessionBackend* m_session;
     QString m_applicationDir;
     QString m_notice;
+    bool m_brightnessTipLogged = false;
 };

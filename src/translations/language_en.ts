@@ -875,6 +875,14 @@
         <source>The desktop did not minimize the window in front; the log says why.</source>
         <translation>The desktop did not minimize the window in front; the log says why.</translation>
     </message>
+    <message>
+        <source>Screen brightness cannot be changed in this session: the display server lets no program set the gamma ramp.</source>
+        <translation>Screen brightness cannot be changed in this session: the display server lets no program set the gamma ramp.</translation>
+    </message>
+    <message>
+        <source>No screen magnifier is available on this desktop. Install KDE's magnifier (kmag), or use GNOME, whose magnifier is built in.</source>
+        <translation>No screen magnifier is available on this desktop. Install KDE's magnifier (kmag), or use GNOME, whose magnifier is built in.</translation>
+    </message>
 </context>
 <context>
     <name>MCPairMutiThreadWork</name>

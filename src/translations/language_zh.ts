@@ -875,6 +875,14 @@
         <source>The desktop did not minimize the window in front; the log says why.</source>
         <translation>桌面未能最小化前台窗口，原因请查看日志。</translation>
     </message>
+    <message>
+        <source>Screen brightness cannot be changed in this session: the display server lets no program set the gamma ramp.</source>
+        <translation>此会话中无法调节屏幕亮度：显示服务器不允许任何程序设置伽马曲线。</translation>
+    </message>
+    <message>
+        <source>No screen magnifier is available on this desktop. Install KDE's magnifier (kmag), or use GNOME, whose magnifier is built in.</source>
+        <translation>此桌面没有可用的屏幕放大镜。请安装 KDE 的放大镜（kmag），或使用内置放大镜的 GNOME。</translation>
+    </message>
 </context>
 <context>
     <name>MCPairMutiThreadWork</name>

@@ -6,6 +6,7 @@
 #include "app/UIManager.h"
 #include "common/TestEnv.h"
 #include "config/KConfigCommon.h"
+#include "simulation/KWinSimulator.h"
 
 #include <QAction>
 #include <QMenu>
@@ -156,6 +157,12 @@ private slots:
             QVERIFY(!actions.at(1)->icon().isNull());
             QVERIFY(!ui.trayIcon()->trayIcon()->icon().isNull());
         }
+        QCOMPARE(KWinSimulator::brightnessUnavailableTip(),
+                 language == "zh"
+                     ? QString::fromUtf8(
+                           "此会话中无法调节屏幕亮度：显示服务器不允许任何程序设置伽马曲线。")
+                     : QString("Screen brightness cannot be changed in this session: the display "
+                               "server lets no program set the gamma ramp."));
         QCoreApplication::removeTranslator(&translator);
     }
 

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSettings>
 #include <QtTest>
 
 // The real program on the simulated platform: a press of an assigned button on one of the
@@ -19,19 +20,24 @@ class TestDevicesE2e : public QObject {
         QString logPath;
         qint64 logOffset = 0;
 
-        // Starts the program with "ForwardKey" = forwardKey (42: "Show desktop") and the devices
-        // given.
-        explicit Program(const QString& devices, int forwardKey = 42,
-                         const QStringList& arguments = {},
+        // Starts the program with the assignments given ("ForwardKey" = 42, "Show desktop", unless
+        // said otherwise), the application settings, arguments and environment given.
+        explicit Program(const QString& devices,
+                         const QByteArray& functions = "[General]\nForwardKey=42\nRightKey=0\n",
+                         const QByteArray& appConfig = QByteArray(),
+                         const QStringList& arguments = QStringList(),
                          const QMap<QString, QString>& environment = {}) {
             const QString configDir = env.path("config/Pointora/config");
             QDir().mkpath(configDir);
             QFile ini(configDir + "/DeviceFunction.ini");
             if (ini.open(QIODevice::WriteOnly))
-                ini.write(QStringLiteral("[General]\nForwardKey=%1\nRightKey=0\n")
-                              .arg(forwardKey)
-                              .toUtf8());
+                ini.write(functions);
             ini.close();
+            if (!appConfig.isEmpty()) {
+                QFile app(configDir + "/AppConfig.ini");
+                if (app.open(QIODevice::WriteOnly))
+                    app.write(appConfig);
+            }
             socket = env.path("sim.sock");
             logPath = env.path("sim.log");
             runner.environment().insert("POINTORA_PLATFORM", "sim");
@@ -43,6 +49,11 @@ class TestDevicesE2e : public QObject {
             process = runner.start(arguments);
         }
         ~Program() { ProgramRunner::stop(process.get()); }
+        int storedBrightness() const {
+            return QSettings(env.path("config/Pointora/config/AppConfig.ini"), QSettings::IniFormat)
+                .value("brightness", -1)
+                .toInt();
+        }
 
         QString command(const QString& line) { return simCommand(socket, line); }
         QJsonObject state() {
@@ -142,6 +153,39 @@ private slots:
         QCOMPARE(seen.filter(QRegularExpression("^key ")), showDesktop());
     }
 
+    // Brightness on the forward button: a session without gamma keeps the stored value and says
+    // why; with gamma the press applies and stores; SIGTERM puts the display's own ramp back.
+    void brightnessFollowsTheScreen() {
+        Program p("receiver", "[General]\nForwardKey=13\n",
+                  "[General]\nlanguage=en\nbrightness=128\n", {"-d"});
+        QVERIFY(p.process->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{"usb"}, 15000);
+        p.newLog();
+
+        QCOMPARE(p.command("gamma unavailable"), QString("ok"));
+        QCOMPARE(p.state().value("gammaAvailable").toBool(true), false);
+        QCOMPARE(p.command("press forward"), QString("ok"));
+        QStringList seen;
+        QVERIFY2(p.waitFor(&seen, "^gamma-unavailable$", 1), qPrintable(seen.join('\n')));
+        QVERIFY(seen.filter(QRegularExpression("^gamma$")).isEmpty());
+        QCOMPARE(p.storedBrightness(), 128);
+        QTRY_VERIFY_WITH_TIMEOUT(p.runner.logLines().join('\n').contains(
+                                     "Screen brightness cannot be changed in this session"),
+                                 5000);
+
+        QCOMPARE(p.command("gamma available"), QString("ok"));
+        QCOMPARE(p.command("press forward"), QString("ok"));
+        seen.clear();
+        QVERIFY2(p.waitFor(&seen, "^gamma$", 1), qPrintable(seen.join('\n')));
+        QCOMPARE(p.state().value("brightnessSlope").toInt(), 260);
+        QTRY_COMPARE_WITH_TIMEOUT(p.storedBrightness(), 132, 5000);
+
+        p.process->terminate();
+        QVERIFY(p.process->waitForFinished(10000));
+        seen.clear();
+        QVERIFY2(p.waitFor(&seen, "^gamma-restore$", 1, 2000), qPrintable(seen.join('\n')));
+    }
+
     void bluetoothMouseForwardAndAnotherMouse() {
         Program p("ble-mouse");
         QVERIFY(p.process->waitForStarted());
@@ -211,7 +255,7 @@ private slots:
     // Maximize (48) on the forward button: on a desktop without a window interface the program
     // says so in its log instead of acting, and on an X11 desktop it maximizes again.
     void maximizeWhereTheDesktopHasNoWay() {
-        Program p("receiver", 48, {"-d"});
+        Program p("receiver", "[General]\nForwardKey=48\nRightKey=0\n", QByteArray(), {"-d"});
         QVERIFY(p.process->waitForStarted());
         QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{"usb"}, 15000);
         QCOMPARE(p.command("window 5 title=Editor"), QString("ok"));

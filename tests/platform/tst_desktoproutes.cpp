@@ -36,23 +36,23 @@ private slots:
         QTest::newRow("X11 by DISPLAY alone") << "DISPLAY=:1" << false
             << S::X11Property << W::Ewmh << B::X11Gamma;
         QTest::newRow("GNOME Wayland with uinput") << "XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-0 DISPLAY=:0 XDG_CURRENT_DESKTOP=GNOME" << true
-            << S::GnomeSettings << W::GnomeShortcut << B::Unavailable;
+            << S::GnomeSettings << W::GnomeShortcut << B::MutterGamma;
         QTest::newRow("GNOME Wayland, keys only via XTest") << "XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-0 DISPLAY=:0 XDG_CURRENT_DESKTOP=GNOME" << false
-            << S::GnomeSettings << W::Unavailable << B::Unavailable;
+            << S::GnomeSettings << W::Unavailable << B::MutterGamma;
         QTest::newRow("KDE Wayland") << "XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-0 XDG_CURRENT_DESKTOP=KDE" << false
             << S::KWinDBus << W::KWinScript << B::Unavailable;
         QTest::newRow("KDE Wayland by KDE_FULL_SESSION") << "WAYLAND_DISPLAY=wayland-0 KDE_FULL_SESSION=true" << true
             << S::KWinDBus << W::KWinScript << B::Unavailable;
         QTest::newRow("sway") << "XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-1 XDG_CURRENT_DESKTOP=sway SWAYSOCK=/run/sway.sock" << true
-            << S::SwayIpc << W::Unavailable << B::Unavailable;
+            << S::SwayIpc << W::Unavailable << B::WlrGamma;
         QTest::newRow("sway by SWAYSOCK alone") << "WAYLAND_DISPLAY=wayland-1 SWAYSOCK=/run/sway.sock" << true
-            << S::SwayIpc << W::Unavailable << B::Unavailable;
+            << S::SwayIpc << W::Unavailable << B::WlrGamma;
         QTest::newRow("Hyprland: wlroots-like, no sway socket") << "XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-1 XDG_CURRENT_DESKTOP=Hyprland" << true
-            << S::Unavailable << W::Unavailable << B::Unavailable;
+            << S::Unavailable << W::Unavailable << B::WlrGamma;
         QTest::newRow("weston with Xwayland") << "XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-0 DISPLAY=:0 XDG_CURRENT_DESKTOP=weston" << true
             << S::Unavailable << W::Unavailable << B::Unavailable;
         QTest::newRow("unknown Wayland") << "WAYLAND_DISPLAY=wayland-0" << true
-            << S::Unavailable << W::Unavailable << B::Unavailable;
+            << S::Unavailable << W::Unavailable << B::WlrGamma;
         QTest::newRow("console") << "" << true
             << S::Unavailable << W::Unavailable << B::Unavailable;
         // clang-format on

@@ -118,14 +118,70 @@ private slots:
         QCOMPARE(m_desktop->lastGammaRamp()[1], quint16(132));
     }
 
-    // A display that refuses ramps changes nothing visible but the stored value still steps.
+    // A session that lets no program set the gamma: nothing changes on screen, so the stored
+    // value stays, and the user is told why, once per press, with the function's key value.
+    void brightnessWithoutGamma_data() {
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<int>("keyValue");
+        QTest::newRow("increase") << true << 13;
+        QTest::newRow("decrease") << false << 14;
+    }
     void brightnessWithoutGamma() {
+        QFETCH(bool, up);
+        QFETCH(int, keyValue);
+        QVERIFY(m_controller->execute("gamma unavailable").ok);
+        QCOMPARE(m_controller->state().value("gammaAvailable").toBool(), false);
+        QSignalSpy unavailable(m_win.get(), &KWinSimulator::functionUnavailable);
+        m_store->setBrightness(128);
+        for (int press = 0; press < 3; ++press)
+            QVERIFY(!(up ? m_win->increaseBrightness() : m_win->decreaseBrightness()));
+        QCOMPARE(m_store->getBrightness(), 128);
+        QCOMPARE(unavailable.size(), 3);
+        QCOMPARE(unavailable.first().at(0).toInt(), keyValue);
+        QCOMPARE(unavailable.first().at(1).toString(), KWinSimulator::brightnessUnavailableTip());
+        QVERIFY(!KWinSimulator::brightnessUnavailableTip().isEmpty());
+        const QList<QJsonObject> lines = m_log->takeNew();
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.first().value("kind").toString(), QString("gamma-unavailable"));
+        QCOMPARE(lines.first().value("slope").toInt(), up ? 260 : 252);
+
+        // The session gains gamma: the next press applies and stores, no tip.
+        QVERIFY(m_controller->execute("gamma available").ok);
+        QVERIFY(up ? m_win->increaseBrightness() : m_win->decreaseBrightness());
+        QCOMPARE(m_store->getBrightness(), up ? 132 : 124);
+        QCOMPARE(unavailable.size(), 3);
+    }
+
+    void gammaCommandUsage() {
+        QVERIFY(!m_controller->execute("gamma").ok);
+        QVERIFY(!m_controller->execute("gamma maybe").ok);
+        QVERIFY(!m_controller->execute("gamma available now").ok);
+    }
+
+    // At the end of the range nothing is applied and nothing is said, with or without gamma.
+    void brightnessAtTheLimitsSaysNothing() {
         m_desktop->setGammaSupported(false);
+        QSignalSpy unavailable(m_win.get(), &KWinSimulator::functionUnavailable);
+        m_store->setBrightness(252);
+        QVERIFY(m_win->increaseBrightness());
+        m_store->setBrightness(4);
+        QVERIFY(m_win->decreaseBrightness());
+        QCOMPARE(unavailable.size(), 0);
+        QVERIFY(m_log->takeNew().isEmpty());
+    }
+
+    // The display's own ramp goes back when asked (the program's quit does this), once.
+    void gammaRestore() {
         m_store->setBrightness(128);
         QVERIFY(m_win->increaseBrightness());
-        QCOMPARE(m_store->getBrightness(), 132);
-        QVERIFY(!m_win->setGamma(128));
-        QVERIFY(m_log->takeNew().isEmpty());
+        m_log->takeNew();
+        m_desktop->restoreGamma();
+        QCOMPARE(m_controller->state().value("brightnessSlope").toInt(), 256);
+        QCOMPARE(m_desktop->lastGammaRamp()[255], quint16(255 * 256));
+        m_desktop->restoreGamma();
+        const QList<QJsonObject> lines = m_log->takeNew();
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines.first().value("kind").toString(), QString("gamma-restore"));
     }
 
     void foregroundWindow_data() {

@@ -4,6 +4,8 @@
 // one is needed (properties on the root window, reading the client messages sent to it).
 #include "common/TestEnv.h"
 #include "config/KConfigCommon.h"
+#include "platform/linux/KDesktopSession.h"
+#include "platform/linux/KGammaControl.h"
 #include "platform/linux/KLinuxInputInjector.h"
 #include "platform/linux/KX11DesktopBackend.h"
 #include "simulation/KDeviceSimulator.h"
@@ -13,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QtTest>
 
 #include <X11/Xatom.h>
@@ -22,6 +25,7 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -48,6 +52,72 @@ private:
     std::unique_ptr<KWinSimulator> m_win;
 
     Atom atom(const char* name) { return XInternAtom(m_display, name, False); }
+
+    // Whatever session the test runs in, the backend under test talks XRandR.
+    static KDesktopSession x11Session() {
+        KDesktopSession session;
+        session.type = KDesktopSession::Type::X11;
+        session.hasX11Display = true;
+        return session;
+    }
+
+    // The gamma tables of the CRTCs that have one.
+    QMap<RRCrtc, KGammaTable> crtcTables() {
+        QMap<RRCrtc, KGammaTable> tables;
+        XRRScreenResources* resources = XRRGetScreenResourcesCurrent(m_display, m_root);
+        for (int c = 0; resources && c < resources->ncrtc; ++c) {
+            XRRCrtcGamma* gamma = XRRGetCrtcGamma(m_display, resources->crtcs[c]);
+            if (gamma && gamma->size > 1) {
+                KGammaTable& t = tables[resources->crtcs[c]];
+                t.red.assign(gamma->red, gamma->red + gamma->size);
+                t.green.assign(gamma->green, gamma->green + gamma->size);
+                t.blue.assign(gamma->blue, gamma->blue + gamma->size);
+            }
+            if (gamma)
+                XRRFreeGamma(gamma);
+        }
+        if (resources)
+            XRRFreeScreenResources(resources);
+        return tables;
+    }
+    void setCrtcTable(RRCrtc crtc, const KGammaTable& table) {
+        XRRCrtcGamma* gamma = XRRAllocGamma(table.size());
+        std::copy(table.red.begin(), table.red.end(), gamma->red);
+        std::copy(table.green.begin(), table.green.end(), gamma->green);
+        std::copy(table.blue.begin(), table.blue.end(), gamma->blue);
+        XRRSetCrtcGamma(m_display, crtc, gamma);
+        XRRFreeGamma(gamma);
+        XSync(m_display, False);
+    }
+    // A calibration: a gamma-1.8 curve, blue held lower, red starting above black.
+    static KGammaTable calibrated(int size) {
+        KGammaTable t;
+        for (int j = 0; j < size; ++j) {
+            const double x = double(j) / (size - 1);
+            t.red.push_back(quint16(std::lround(2000 + 63535 * std::pow(x, 1 / 1.8))));
+            t.green.push_back(quint16(std::lround(65535 * std::pow(x, 1 / 1.8))));
+            t.blue.push_back(quint16(std::lround(0.85 * 65535 * std::pow(x, 1 / 1.8))));
+        }
+        return t;
+    }
+    // Brightness slope s on a channel, worked out on its own: the ramp is entry i = i * s over
+    // 256 entries, so an own value v becomes v * 255 / 65535 * s, clipped. Within one ramp step
+    // below the top, the ramp runs from its last unclipped entry straight to 65535, under the
+    // unclipped line.
+    static void verifyScaled(const std::vector<quint16>& got, const std::vector<quint16>& own,
+                             int slope) {
+        QCOMPARE(got.size(), own.size());
+        for (size_t j = 0; j < own.size(); ++j) {
+            const double expected = std::min(65535.0, own[j] * 255.0 / 65535.0 * slope);
+            const double tolerance = expected > 65535.0 - slope ? slope : 1.0;
+            QVERIFY2(std::abs(got[j] - expected) <= tolerance && got[j] <= expected + 1.0,
+                     qPrintable(QString("entry %1: %2, expected %3 (own %4)")
+                                    .arg(j)
+                                    .arg(got[j])
+                                    .arg(expected)
+                                    .arg(own[j])));
+        }
+    }
 
     // Key and button events the test window receives within the time limit, until count.
     QList<Seen> inputEvents(int count) {
@@ -145,7 +215,7 @@ private slots:
         KLinuxInputInjector::Options options;
         options.uinputPath = m_env.path("no-uinput");  // never the real node
         m_injector = std::make_unique<KLinuxInputInjector>(options);
-        m_desktop = std::make_unique<KX11DesktopBackend>();
+        m_desktop = std::make_unique<KX11DesktopBackend>(QString(), x11Session());
         m_store = std::make_unique<KConfigCommon>(m_env.path("config/Pointora/config"));
         m_win = std::make_unique<KWinSimulator>(m_store.get(), m_desktop.get(), nullptr);
     }
@@ -209,43 +279,110 @@ private slots:
         QCOMPARE(seen.at(1).type, int(KeyRelease));
     }
 
-    // Every CRTC with a gamma table gets the ramp, resampled to its size.
-    void gammaApplied() {
-        m_store->setBrightness(196);
-        QVERIFY(m_win->increaseBrightness());
-        QCOMPARE(m_store->getBrightness(), 200);
-        const KWinSimulator::GammaRamp ramp = KWinSimulator::gammaRamp(200);
-        XRRScreenResources* resources = XRRGetScreenResourcesCurrent(m_display, m_root);
-        QVERIFY(resources);
-        int checked = 0;
-        for (int c = 0; c < resources->ncrtc; ++c) {
-            XRRCrtcGamma* gamma = XRRGetCrtcGamma(m_display, resources->crtcs[c]);
-            if (!gamma)
-                continue;
-            if (gamma->size > 1) {
-                const std::vector<quint16> expected =
-                    KX11DesktopBackend::scaleGammaRamp(ramp, gamma->size);
-                for (int i = 0; i < gamma->size; ++i) {
-                    QCOMPARE(gamma->red[i], expected[i]);
-                    QCOMPARE(gamma->green[i], expected[i]);
-                    QCOMPARE(gamma->blue[i], expected[i]);
-                }
-                ++checked;
+    // Every CRTC with a gamma table gets the brightness on top of its own calibration, computed
+    // from that calibration at every step (never from the previous step), and the calibration
+    // is back when the backend goes.
+    void gammaOnCalibration() {
+        const QMap<RRCrtc, KGammaTable> before = crtcTables();
+        if (before.isEmpty()) {
+            // A server without gamma tables: refused, said, and the stored value stays.
+            KX11DesktopBackend desktop(QString(), x11Session());
+            KWinSimulator win(m_store.get(), &desktop, nullptr);
+            QSignalSpy unavailable(&win, &KWinSimulator::functionUnavailable);
+            m_store->setBrightness(196);
+            QVERIFY(!win.increaseBrightness());
+            QCOMPARE(m_store->getBrightness(), 196);
+            QVERIFY(!desktop.gammaAvailable());
+            QCOMPARE(unavailable.size(), 1);
+            QSKIP("the X server has no CRTC with a gamma table; composition not checked");
+        }
+        QMap<RRCrtc, KGammaTable> own;
+        for (auto it = before.begin(); it != before.end(); ++it) {
+            own[it.key()] = calibrated(it.value().size());
+            setCrtcTable(it.key(), own[it.key()]);
+        }
+        {
+            KX11DesktopBackend desktop(QString(), x11Session());
+            KWinSimulator win(m_store.get(), &desktop, nullptr);
+            m_store->setBrightness(196);
+            QVERIFY(win.increaseBrightness());
+            QCOMPARE(m_store->getBrightness(), 200);
+            QMap<RRCrtc, KGammaTable> now = crtcTables();
+            for (auto it = own.begin(); it != own.end(); ++it) {
+                const KGammaTable& got = now.value(it.key());
+                QCOMPARE(got, KGamma::compose(KWinSimulator::gammaRamp(200), it.value()));
+                verifyScaled(got.red, it.value().red, 328);
+                verifyScaled(got.green, it.value().green, 328);
+                verifyScaled(got.blue, it.value().blue, 328);
             }
-            XRRFreeGamma(gamma);
+            QVERIFY(win.decreaseBrightness());
+            QVERIFY(win.decreaseBrightness());
+            QCOMPARE(m_store->getBrightness(), 192);
+            now = crtcTables();
+            for (auto it = own.begin(); it != own.end(); ++it)
+                verifyScaled(now.value(it.key()).green, it.value().green, 320);
         }
-        XRRFreeScreenResources(resources);
-        if (checked == 0) {
-            // A server without gamma tables: the ramp is refused.
-            QVERIFY(!m_win->setGamma(128));
-            return;
+        QCOMPARE(crtcTables(), own);
+        for (auto it = before.begin(); it != before.end(); ++it)
+            setCrtcTable(it.key(), it.value());
+    }
+
+    // The program ends through its event loop (also on SIGTERM): the calibration is back then,
+    // while the backend still exists.
+    void gammaRestoredAtQuit() {
+        const QMap<RRCrtc, KGammaTable> before = crtcTables();
+        if (before.isEmpty())
+            QSKIP("the X server has no CRTC with a gamma table");
+        QMap<RRCrtc, KGammaTable> own;
+        for (auto it = before.begin(); it != before.end(); ++it) {
+            own[it.key()] = calibrated(it.value().size());
+            setCrtcTable(it.key(), own[it.key()]);
         }
-        QCOMPARE(ramp[255], quint16(65535));
-        QVERIFY(m_win->setGamma(128));
+        KX11DesktopBackend desktop(QString(), x11Session());
+        QVERIFY(desktop.setGammaRamp(KWinSimulator::gammaRamp(40)));
+        QVERIFY(crtcTables() != own);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+        QCOMPARE(crtcTables(), own);
+        // Applying again after a restore works and is undone again at destruction.
+        QVERIFY(desktop.setGammaRamp(KWinSimulator::gammaRamp(200)));
+        QVERIFY(crtcTables() != own);
+        desktop.restoreGamma();
+        QCOMPARE(crtcTables(), own);
+        for (auto it = before.begin(); it != before.end(); ++it)
+            setCrtcTable(it.key(), it.value());
+    }
+
+    // A server answering a flat (all-zero) table keeps no real calibration: the brightness goes
+    // on the identity, never making the screen black, and the flat table is what comes back.
+    void gammaOnFlatTable() {
+        const QMap<RRCrtc, KGammaTable> before = crtcTables();
+        if (before.isEmpty())
+            QSKIP("the X server has no CRTC with a gamma table");
+        for (auto it = before.begin(); it != before.end(); ++it) {
+            KGammaTable zero;
+            zero.red.assign(size_t(it.value().size()), 0);
+            zero.green = zero.blue = zero.red;
+            setCrtcTable(it.key(), zero);
+        }
+        const QMap<RRCrtc, KGammaTable> flat = crtcTables();
+        {
+            KX11DesktopBackend desktop(QString(), x11Session());
+            QVERIFY(desktop.setGammaRamp(KWinSimulator::gammaRamp(128)));
+            for (const KGammaTable& got : crtcTables()) {
+                const std::vector<quint16> expected =
+                    KX11DesktopBackend::scaleGammaRamp(KWinSimulator::gammaRamp(128), got.size());
+                for (int i = 0; i < got.size(); ++i)
+                    QVERIFY(std::abs(int(got.red[i]) - int(expected[i])) <= 1);
+            }
+        }
+        QCOMPARE(crtcTables(), flat);
+        for (auto it = before.begin(); it != before.end(); ++it)
+            setCrtcTable(it.key(), it.value());
     }
 
     void gammaWithoutDisplay() {
-        KX11DesktopBackend nowhere(QStringLiteral(":65000"));
+        KX11DesktopBackend nowhere(QStringLiteral(":65000"), x11Session());
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*no X11 display.*"));
         QVERIFY(!nowhere.setGammaRamp(KWinSimulator::gammaRamp(128)));
         QCOMPARE(nowhere.foregroundWindow(), KWindowId(0));

@@ -48,10 +48,18 @@ void KLinuxDesktopBackend::warnOnce(const QString& what, const QString& reason) 
     qWarning().noquote() << "desktop:" << line;
 }
 
+// The X11 backend's gamma control follows the session by itself (XRandR, Mutter, wlr
+// gamma-control); on sessions without any route nothing is tried.
 bool KLinuxDesktopBackend::setGammaRamp(const GammaRamp& ramp) {
-    if (m_routes.brightness != KLinuxDesktopRoutes::Brightness::X11Gamma)
+    if (m_routes.brightness == KLinuxDesktopRoutes::Brightness::Unavailable)
         return false;
     return m_x11->setGammaRamp(ramp);
+}
+
+bool KLinuxDesktopBackend::gammaAvailable() {
+    if (m_routes.brightness == KLinuxDesktopRoutes::Brightness::Unavailable)
+        return false;
+    return m_x11->gammaAvailable();
 }
 
 KDesktopBackend::WindowControl KLinuxDesktopBackend::windowControl() {

@@ -40,6 +40,7 @@ public:
     const KLinuxDesktopRoutes& routes() const { return m_routes; }
 
     bool setGammaRamp(const GammaRamp& ramp) override;
+    bool gammaAvailable() override;
     WindowControl windowControl() override;
     bool changeActiveWindow(bool maximize, const QString& ownTitle) override;
     KWindowId foregroundWindow() override;

@@ -19,6 +19,7 @@ KLinuxDesktopRoutes KLinuxDesktopRoutes::choose(const KDesktopSession& session,
             switch (session.desktop) {
                 case Desktop::Gnome:
                     routes.pointerSpeed = PointerSpeed::GnomeSettings;
+                    routes.brightness = Brightness::MutterGamma;
                     // Mutter offers programs no window interface; its own shortcut does it, but
                     // only keys from a real input device (uinput) reach the compositor.
                     if (facts.keysReachCompositor)
@@ -29,12 +30,16 @@ KLinuxDesktopRoutes KLinuxDesktopRoutes::choose(const KDesktopSession& session,
                     routes.windows = Windows::KWinScript;
                     break;
                 case Desktop::Wlroots:
+                    routes.brightness = Brightness::WlrGamma;
                     // Only sway speaks the IPC protocol; other wlroots compositors have their own.
                     if (facts.swaySocket)
                         routes.pointerSpeed = PointerSpeed::SwayIpc;
                     break;
-                case Desktop::Weston:
                 case Desktop::Other:
+                    // Compositors not known by name may still offer the wlroots protocol.
+                    routes.brightness = Brightness::WlrGamma;
+                    break;
+                case Desktop::Weston:
                     break;
             }
             break;
@@ -77,6 +82,10 @@ QString KLinuxDesktopRoutes::name(Brightness route) {
     switch (route) {
         case Brightness::X11Gamma:
             return QStringLiteral("XRandR gamma ramps");
+        case Brightness::MutterGamma:
+            return QStringLiteral("Mutter DisplayConfig gamma (if the compositor offers it)");
+        case Brightness::WlrGamma:
+            return QStringLiteral("wlr gamma-control (if the compositor offers it)");
         case Brightness::Unavailable:
             break;
     }
@@ -112,7 +121,7 @@ QStringList KLinuxDesktopRoutes::describe(const KDesktopSession& session) const 
     if (brightness == Brightness::Unavailable)
         gamma += console ? why
                          : QStringLiteral(
-                               " (the Wayland compositor owns the gamma ramps; "
+                               " (this compositor lets no program set the gamma ramps; "
                                "X11 ramps would reach only Xwayland)");
     lines << gamma;
     return lines;

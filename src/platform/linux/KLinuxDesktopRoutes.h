@@ -24,7 +24,9 @@ struct KLinuxDesktopRoutes {
         Unavailable,
     };
     enum class Brightness {
-        X11Gamma,  // XRandR CRTC gamma ramps
+        X11Gamma,     // XRandR CRTC gamma ramps
+        MutterGamma,  // GNOME: Mutter's DisplayConfig service on the session bus
+        WlrGamma,     // wlroots and unknown compositors: the wlr gamma-control protocol
         Unavailable,
     };
 

@@ -1,12 +1,13 @@
 #include "platform/linux/KX11DesktopBackend.h"
 
+#include "platform/linux/KGammaControl.h"
+
 #include <QDebug>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <cmath>
 #include <cstring>
@@ -65,9 +66,12 @@ long itemFromFloat(float value) {
 
 }  // namespace
 
-KX11DesktopBackend::KX11DesktopBackend(const QString& displayName) : m_displayName(displayName) {}
+KX11DesktopBackend::KX11DesktopBackend(const QString& displayName, const KDesktopSession& session)
+    : m_displayName(displayName), m_session(session) {}
 
 KX11DesktopBackend::~KX11DesktopBackend() {
+    // The own tables go back while the display is still open.
+    m_gamma.reset();
     if (m_display)
         XCloseDisplay(m_display);
 }
@@ -98,51 +102,23 @@ std::vector<quint16> KX11DesktopBackend::scaleGammaRamp(const GammaRamp& ramp, i
     return scaled;
 }
 
+KGammaControl* KX11DesktopBackend::gammaControl() {
+    if (!m_gamma)
+        m_gamma = KGammaControl::create(m_session, [this] { return display(); });
+    return m_gamma.get();
+}
+
 bool KX11DesktopBackend::setGammaRamp(const GammaRamp& ramp) {
-    Display* d = display();
-    if (!d)
-        return false;
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XRRQueryExtension(d, &eventBase, &errorBase) || !XRRQueryVersion(d, &major, &minor) ||
-        (major == 1 && minor < 2)) {
-        if (!m_gammaWarned)
-            qWarning() << "desktop: the X server has no XRandR 1.2; brightness is unsupported";
-        m_gammaWarned = true;
-        return false;
-    }
-    XErrorTrap trap(d);
-    int applied = 0;
-    for (int screen = 0; screen < ScreenCount(d); ++screen) {
-        XRRScreenResources* resources = XRRGetScreenResourcesCurrent(d, RootWindow(d, screen));
-        if (!resources)
-            continue;
-        for (int c = 0; c < resources->ncrtc; ++c) {
-            const RRCrtc crtc = resources->crtcs[c];
-            const int size = XRRGetCrtcGammaSize(d, crtc);
-            if (size <= 1)
-                continue;
-            XRRCrtcGamma* gamma = XRRAllocGamma(size);
-            const std::vector<quint16> scaled = scaleGammaRamp(ramp, size);
-            for (int j = 0; j < size; ++j)
-                gamma->red[j] = gamma->green[j] = gamma->blue[j] = scaled[j];
-            XRRSetCrtcGamma(d, crtc, gamma);
-            XRRFreeGamma(gamma);
-            ++applied;
-        }
-        XRRFreeScreenResources(resources);
-    }
-    if (const int error = trap.error()) {
-        qWarning() << "desktop: setting the gamma ramp failed with X error" << error;
-        return false;
-    }
-    if (applied == 0) {
-        if (!m_gammaWarned)
-            qWarning() << "desktop: no display takes gamma ramps (gamma size 0); brightness is"
-                          " unsupported here";
-        m_gammaWarned = true;
-        return false;
-    }
-    return true;
+    return gammaControl()->apply(ramp) == KGammaControl::Result::Applied;
+}
+
+bool KX11DesktopBackend::gammaAvailable() {
+    return gammaControl()->available();
+}
+
+void KX11DesktopBackend::restoreGamma() {
+    if (m_gamma)
+        m_gamma->restore();
 }
 
 QList<unsigned long> KX11DesktopBackend::windowProperty(KWindowId window, const char* name,

@@ -1,22 +1,32 @@
 #pragma once
 
 #include "platform/KDesktopBackend.h"
+#include "platform/linux/KDesktopSession.h"
 
+#include <memory>
 #include <vector>
+
+class KGammaControl;
 
 typedef struct _XDisplay Display;
 
-// The X11 display: gamma ramps through XRandR (every CRTC, scaled to its gamma size), windows
+// The X11 display: brightness through the gamma route of the session (XRandR on X11, see
+// KGammaControl for the Wayland routes), windows
 // through EWMH (_NET_ACTIVE_WINDOW, _NET_WM_STATE, iconify) and the pointer speed through the
 // "libinput Accel Speed" property of XInput2 pointer devices. Without a reachable X server every
 // query answers "none" and every action does nothing, said once in the log.
 class KX11DesktopBackend : public KDesktopBackend {
 public:
-    // Connects to displayName (empty: $DISPLAY) on first use.
-    explicit KX11DesktopBackend(const QString& displayName = QString());
+    // Connects to displayName (empty: $DISPLAY) on first use. The gamma route is chosen from
+    // session on first use.
+    explicit KX11DesktopBackend(const QString& displayName = QString(),
+                                const KDesktopSession& session = KDesktopSession::current());
     ~KX11DesktopBackend() override;
 
     bool setGammaRamp(const GammaRamp& ramp) override;
+    bool gammaAvailable() override;
+    // Puts every output's own gamma table back (also done at quit and on destruction).
+    void restoreGamma();
     KWindowId foregroundWindow() override;
     QString windowTitle(KWindowId window) override;
     bool isWindowMaximized(KWindowId window) override;
@@ -44,6 +54,7 @@ private:
         float accel;
     };
     Display* display();
+    KGammaControl* gammaControl();
     // The enabled pointer devices that have the libinput acceleration property, with its value.
     QList<AccelDevice> accelDevices();
     QList<unsigned long> windowProperty(KWindowId window, const char* name, unsigned long type);
@@ -51,6 +62,7 @@ private:
     QString m_displayName;
     Display* m_display = nullptr;
     bool m_triedDisplay = false;
-    bool m_gammaWarned = false;
+    KDesktopSession m_session;
+    std::unique_ptr<KGammaControl> m_gamma;
     bool m_speedWarned = false;
 };

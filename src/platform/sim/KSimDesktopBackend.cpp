@@ -2,6 +2,7 @@
 
 #include "platform/sim/KSimController.h"
 
+#include <QCoreApplication>
 #include <QJsonObject>
 
 namespace {
@@ -32,8 +33,21 @@ bool parseId(const QString& word, KWindowId* id) {
 
 KSimDesktopBackend::KSimDesktopBackend(KSimController* controller) : m_controller(controller) {
     m_controller->setState("pointerSpeed", m_speedValue);
+    m_controller->setState("gammaAvailable", m_gammaSupported);
     publishForeground();
     publishDesktop();
+    // The display's own ramp goes back when the program ends through its event loop.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QObject::connect(app, &QCoreApplication::aboutToQuit, m_controller,
+                         [this] { restoreGamma(); });
+
+    m_controller->registerCommand("gamma", [this](const QStringList& args) {
+        if (args.size() != 1 || (args.first() != QLatin1String("available") &&
+                                 args.first() != QLatin1String("unavailable")))
+            return Reply::failure("usage: gamma available|unavailable");
+        setGammaSupported(args.first() == QLatin1String("available"));
+        return Reply::success();
+    });
 
     m_controller->registerCommand("windows", [this](const QStringList& args) {
         const QString mode = args.value(0);
@@ -142,14 +156,32 @@ KSimDesktopBackend::KSimDesktopBackend(KSimController* controller) : m_controlle
 }
 
 bool KSimDesktopBackend::setGammaRamp(const GammaRamp& ramp) {
-    if (!m_gammaSupported)
-        return false;
-    m_ramp = ramp;
     // The ramps the program computes are i * slope, so entry 1 is the slope.
     const int slope = ramp[1];
+    if (!m_gammaSupported) {
+        m_controller->log(QJsonObject{{"kind", "gamma-unavailable"}, {"slope", slope}});
+        return false;
+    }
+    m_ramp = ramp;
+    m_gammaChanged = true;
     m_controller->log(QJsonObject{{"kind", "gamma"}, {"slope", slope}, {"top", int(ramp[255])}});
     m_controller->setState("brightnessSlope", slope);
     return true;
+}
+
+void KSimDesktopBackend::setGammaSupported(bool supported) {
+    m_gammaSupported = supported;
+    m_controller->setState("gammaAvailable", supported);
+}
+
+void KSimDesktopBackend::restoreGamma() {
+    if (!m_gammaChanged)
+        return;
+    m_gammaChanged = false;
+    for (int i = 0; i < int(m_ramp.size()); ++i)
+        m_ramp[i] = quint16(i * 256);
+    m_controller->log(QJsonObject{{"kind", "gamma-restore"}});
+    m_controller->setState("brightnessSlope", 256);
 }
 
 QString KSimDesktopBackend::windowTitle(KWindowId window) {

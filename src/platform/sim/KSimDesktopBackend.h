@@ -18,6 +18,11 @@ class KSimController;
 // no way at all), "pointer-speed available|unavailable|refused" (refused: the desktop has the
 // setting but takes no value, as sway without a pointer), and "desktop x11|wayland" for both at
 // once (wayland: windows unavailable, pointer speed unavailable). State field "desktop".
+// "gamma unavailable|available" makes the display a session that lets no program set the gamma
+// (as KDE Wayland or weston) or one that does. A refused ramp is logged as
+// {"kind":"gamma-unavailable","slope":N}; when the program quits after changing the ramp, the
+// display's own (identity) ramp is put back, logged as {"kind":"gamma-restore"}, like the Linux
+// backends do. State field "gammaAvailable".
 class KSimDesktopBackend : public KDesktopBackend {
 public:
     struct Window {
@@ -33,6 +38,7 @@ public:
     explicit KSimDesktopBackend(KSimController* controller);
 
     bool setGammaRamp(const GammaRamp& ramp) override;
+    bool gammaAvailable() override { return m_gammaSupported; }
     KWindowId foregroundWindow() override { return m_foreground; }
     QString windowTitle(KWindowId window) override;
     bool isWindowMaximized(KWindowId window) override;
@@ -61,7 +67,9 @@ public:
     void setCursorPos(const QPoint& pos) { m_cursor = pos; }
     Window window(KWindowId id) const { return m_windows.value(id); }
     // Whether the display takes gamma ramps and has a pointer speed (both true at start).
-    void setGammaSupported(bool supported) { m_gammaSupported = supported; }
+    void setGammaSupported(bool supported);
+    // Puts the identity ramp back when a ramp was applied (also done when the program quits).
+    void restoreGamma();
     void setPointerSpeedAvailable(bool available) { m_speedAvailable = available; }
     void setWindowControl(WindowControl control);
     enum SpeedMode { SpeedAvailable, SpeedUnavailable, SpeedRefused };
@@ -81,6 +89,7 @@ private:
     QPoint m_cursor;
     GammaRamp m_ramp{};
     bool m_gammaSupported = true;
+    bool m_gammaChanged = false;
     bool m_speedAvailable = true;
     int m_speedValue = 10;
     SpeedMode m_speed = SpeedAvailable;
