@@ -10,11 +10,21 @@
 #include "platform/linux/KLinuxInputInjector.h"
 #include "platform/linux/KLinuxSessionBackend.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QMutexLocker>
 #include <QThread>
 
-KLinuxPlatform::KLinuxPlatform(QObject* parent) : KPlatform(parent) {}
+KLinuxPlatform::KLinuxPlatform(QObject* parent) : KPlatform(parent) {
+    // Clicks still held for spacing go out before the program ends (the platform itself lives
+    // until process exit, past the event loop).
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            QMutexLocker lock(&m_inputMutex);
+            if (m_pacedInjector)
+                m_pacedInjector->waitUntilIdle(int(KPacedInjector::kFlushLimitUs / 1000));
+        });
+}
 
 KLinuxPlatform::~KLinuxPlatform() = default;
 

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class KPacedInjector;
+
 class KKeyboardLayoutTracker;
 
 // The real Linux system: device nodes, uinput, X11 and D-Bus services.
@@ -32,7 +34,7 @@ private:
     // The backend's injector, and the pacing in front of it that the program uses (declared
     // after it: destroyed first, sending what it still holds).
     std::unique_ptr<KInputInjector> m_inputInjector;
-    std::unique_ptr<KInputInjector> m_pacedInjector;
+    std::unique_ptr<KPacedInjector> m_pacedInjector;
     // The session's layout for uinput injection, followed in the platform's thread.
     std::shared_ptr<KXkbLayoutSlot> m_layoutSlot = std::make_shared<KXkbLayoutSlot>();
     KKeyboardLayoutTracker* m_layoutTracker = nullptr;

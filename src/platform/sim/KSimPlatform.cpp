@@ -8,6 +8,8 @@
 #include "platform/sim/KSimReceiverFirmware.h"
 #include "platform/sim/KSimSessionBackend.h"
 
+#include <QCoreApplication>
+
 #include <QDebug>
 
 KSimPlatform::KSimPlatform(QObject* parent)
@@ -26,6 +28,11 @@ KSimPlatform::KSimPlatform(QObject* parent)
         qWarning().noquote() << "POINTORA_SIM_INJECTION: unknown value" << injection
                              << "(known: everyone, x11-programs, nobody)";
     m_inputInjector = std::make_unique<KPacedInjector>(m_simInjector.get());
+    // Held clicks go out before the program ends, as on Linux.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            m_inputInjector->waitUntilIdle(int(KPacedInjector::kFlushLimitUs / 1000));
+        });
     // The simulated display and session at once too: their socket commands and state fields
     // exist from the start.
     m_desktop = std::make_unique<KSimDesktopBackend>(m_controller);
