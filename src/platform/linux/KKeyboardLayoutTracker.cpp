@@ -344,58 +344,48 @@ void KKeyboardLayoutTracker::readKde() {
 
 void KKeyboardLayoutTracker::readGnome() {
     m_sourceNames[Desktop] = QStringLiteral("GNOME input sources");
-    if (!m_options.useDesktopTools)
-        return;
-    auto* process = new QProcess(this);
-    ++m_pending;
-    connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            [this, process](int code, QProcess::ExitStatus status) {
-                if (status == QProcess::NormalExit && code == 0) {
-                    m_names[Desktop] = KLayoutConfig::fromGnomeSettings(
-                        QString::fromUtf8(process->readAllStandardOutput()));
-                }
-                process->deleteLater();
-                --m_pending;
-                choose();
-            });
-    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError e) {
-        if (e != QProcess::FailedToStart)
-            return;
-        process->deleteLater();
-        --m_pending;
-        choose();
-    });
-    process->start(
+    readWithTool(
         QStringLiteral("gsettings"),
-        {QStringLiteral("list-recursively"), QStringLiteral("org.gnome.desktop.input-sources")});
+        {QStringLiteral("list-recursively"), QStringLiteral("org.gnome.desktop.input-sources")},
+        [](const QByteArray& output) {
+            return KLayoutConfig::fromGnomeSettings(QString::fromUtf8(output));
+        });
 }
 
 void KKeyboardLayoutTracker::readSway() {
     m_sourceNames[Desktop] = QStringLiteral("sway");
+    readWithTool(QStringLiteral("swaymsg"),
+                 {QStringLiteral("-t"), QStringLiteral("get_inputs"), QStringLiteral("-r")},
+                 [](const QByteArray& output) {
+                     return KLayoutConfig::fromSwayInputs(
+                         output, QStringLiteral("/usr/share/X11/xkb/rules/evdev.xml"));
+                 });
+}
+
+// Runs a desktop's own tool without waiting for it; its output, when it succeeded, becomes the
+// desktop's layout, and the choice is made again either way.
+void KKeyboardLayoutTracker::readWithTool(const QString& program, const QStringList& arguments,
+                                          std::function<KLayoutNames(const QByteArray&)> parse) {
     if (!m_options.useDesktopTools)
         return;
     auto* process = new QProcess(this);
     ++m_pending;
-    connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
-            [this, process](int code, QProcess::ExitStatus status) {
-                if (status == QProcess::NormalExit && code == 0) {
-                    m_names[Desktop] = KLayoutConfig::fromSwayInputs(
-                        process->readAllStandardOutput(),
-                        QStringLiteral("/usr/share/X11/xkb/rules/evdev.xml"));
-                }
-                process->deleteLater();
-                --m_pending;
-                choose();
-            });
-    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError e) {
-        if (e != QProcess::FailedToStart)
-            return;
+    auto done = [this, process] {
         process->deleteLater();
         --m_pending;
         choose();
+    };
+    connect(process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
+            [this, process, parse, done](int code, QProcess::ExitStatus status) {
+                if (status == QProcess::NormalExit && code == 0)
+                    m_names[Desktop] = parse(process->readAllStandardOutput());
+                done();
+            });
+    connect(process, &QProcess::errorOccurred, this, [done](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            done();
     });
-    process->start(QStringLiteral("swaymsg"),
-                   {QStringLiteral("-t"), QStringLiteral("get_inputs"), QStringLiteral("-r")});
+    process->start(program, arguments);
 }
 
 // sway announces every input change (a layout switch included) on its IPC; each one is a

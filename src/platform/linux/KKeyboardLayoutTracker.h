@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class KXkbX11Keymap;
@@ -83,6 +84,8 @@ private:
     void startConfigured();
     void readGnome();
     void readSway();
+    void readWithTool(const QString& program, const QStringList& arguments,
+                      std::function<KLayoutNames(const QByteArray&)> parse);
     void watchSway();
     void readKde();
     void readLocaled();

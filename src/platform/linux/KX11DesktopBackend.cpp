@@ -9,41 +9,13 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 
+// After the Qt headers: Xlib defines macros (Status, Bool) that Qt's would trip over.
+#include "platform/linux/KXErrorTrap.h"
+
 #include <cmath>
 #include <cstring>
 
 namespace {
-
-// Collects X protocol errors of the calls made while it exists instead of letting the default
-// handler end the process. Main thread only.
-class XErrorTrap {
-public:
-    explicit XErrorTrap(Display* display) : m_display(display) {
-        XSync(m_display, False);
-        s_error = 0;
-        m_previous = XSetErrorHandler(&XErrorTrap::handler);
-    }
-    ~XErrorTrap() {
-        XSync(m_display, False);
-        XSetErrorHandler(m_previous);
-    }
-    // The first error code seen so far (after flushing), 0 when none.
-    int error() {
-        XSync(m_display, False);
-        return s_error;
-    }
-
-private:
-    static int handler(Display*, XErrorEvent* event) {
-        if (s_error == 0)
-            s_error = event->error_code;
-        return 0;
-    }
-    static int s_error;
-    Display* m_display;
-    XErrorHandler m_previous;
-};
-int XErrorTrap::s_error = 0;
 
 constexpr const char* kAccelProperty = "libinput Accel Speed";
 
@@ -130,7 +102,7 @@ QList<unsigned long> KX11DesktopBackend::windowProperty(KWindowId window, const 
     const Atom property = XInternAtom(d, name, True);
     if (property == None)
         return values;
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     Atom actualType = None;
     int format = 0;
     unsigned long count = 0, after = 0;
@@ -169,7 +141,7 @@ QString KX11DesktopBackend::windowTitle(KWindowId window) {
     Display* d = display();
     if (!d || !window)
         return QString();
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     const Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
     const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
     Atom actualType = None;
@@ -218,7 +190,7 @@ void KX11DesktopBackend::maximizeWindow(KWindowId window) {
     event.xclient.data.l[1] = long(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False));
     event.xclient.data.l[2] = long(XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
     event.xclient.data.l[3] = 1;  // source: a normal application
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask,
                &event);
     XFlush(d);
@@ -228,7 +200,7 @@ void KX11DesktopBackend::minimizeWindow(KWindowId window) {
     Display* d = display();
     if (!d || !window)
         return;
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     XIconifyWindow(d, Window(window), DefaultScreen(d));
     XFlush(d);
 }
@@ -248,7 +220,7 @@ KWindowId KX11DesktopBackend::windowFromPoint(const QPoint& screenPos) {
     Display* d = display();
     if (!d)
         return 0;
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     const Window root = DefaultRootWindow(d);
     const Atom wmState = XInternAtom(d, "WM_STATE", False);
     // Walk down from the root to the innermost window at the point; the application's window
@@ -284,7 +256,7 @@ QString KX11DesktopBackend::windowClassName(KWindowId window) {
     Display* d = display();
     if (!d || !window)
         return QString();
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     XClassHint hint{};
     QString name;
     if (XGetClassHint(d, Window(window), &hint)) {
@@ -301,7 +273,7 @@ KWindowId KX11DesktopBackend::childWindowAt(KWindowId parent, const QPoint& scre
         return 0;
     if (!windowRect(parent).contains(screenPos))
         return 0;
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     int x = 0, y = 0;
     Window child = None;
     XTranslateCoordinates(d, DefaultRootWindow(d), Window(parent), screenPos.x(), screenPos.y(), &x,
@@ -315,7 +287,7 @@ QRect KX11DesktopBackend::windowRect(KWindowId window) {
     Display* d = display();
     if (!d || !window)
         return QRect();
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     XWindowAttributes attributes{};
     int x = 0, y = 0;
     Window child = None;
@@ -331,7 +303,7 @@ QList<KWindowId> KX11DesktopBackend::childWindows(KWindowId window) {
     Display* d = display();
     if (!d || !window)
         return all;
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     Window root = None, parent = None;
     Window* children = nullptr;
     unsigned int count = 0;
@@ -372,7 +344,7 @@ QList<KX11DesktopBackend::AccelDevice> KX11DesktopBackend::accelDevices() {
     if (property == None || floatType == None ||
         !XQueryExtension(d, "XInputExtension", &opcode, &event, &error))
         return found;
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     int count = 0;
     XIDeviceInfo* devices = XIQueryDevice(d, XIAllDevices, &count);
     for (int i = 0; devices && i < count; ++i) {
@@ -418,7 +390,7 @@ bool KX11DesktopBackend::setPointerSpeed(int speed) {
     const Atom property = XInternAtom(d, kAccelProperty, True);
     const Atom floatType = XInternAtom(d, "FLOAT", True);
     const long item = itemFromFloat(float(accelFromSpeed(speed)));
-    XErrorTrap trap(d);
+    KXErrorTrap trap(d);
     for (const AccelDevice& device : devices)
         XIChangeProperty(d, device.id, property, floatType, 32, PropModeReplace,
                          reinterpret_cast<unsigned char*>(const_cast<long*>(&item)), 1);

@@ -5,37 +5,10 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+// After the Qt headers: Xlib defines macros (Status, Bool) that Qt's would trip over.
+#include "platform/linux/KXErrorTrap.h"
+
 namespace {
-
-// Collects the X errors of the gamma calls instead of letting the default handler end the
-// process. Main thread only.
-class GammaErrorTrap {
-public:
-    explicit GammaErrorTrap(Display* display) : m_display(display) {
-        XSync(m_display, False);
-        s_error = 0;
-        m_previous = XSetErrorHandler(&GammaErrorTrap::handler);
-    }
-    ~GammaErrorTrap() {
-        XSync(m_display, False);
-        XSetErrorHandler(m_previous);
-    }
-    int error() {
-        XSync(m_display, False);
-        return s_error;
-    }
-
-private:
-    static int handler(Display*, XErrorEvent* event) {
-        if (s_error == 0)
-            s_error = event->error_code;
-        return 0;
-    }
-    static int s_error;
-    Display* m_display;
-    XErrorHandler m_previous;
-};
-int GammaErrorTrap::s_error = 0;
 
 bool readTable(Display* d, RRCrtc crtc, KGammaTable* table) {
     XRRCrtcGamma* gamma = XRRGetCrtcGamma(d, crtc);
@@ -94,7 +67,7 @@ KGammaControl::Result KX11GammaControl::applyCurve(const KDesktopBackend::GammaR
         setUnavailableReason(QStringLiteral("the X server has no XRandR 1.2"));
         return Result::Unavailable;
     }
-    GammaErrorTrap trap(d);
+    KXErrorTrap trap(d);
     int applied = 0;
     for (const auto& [crtc, size] : crtcs(d)) {
         if (size <= 1)
@@ -126,7 +99,7 @@ void KX11GammaControl::restoreTables() {
     Display* d = m_display ? m_display() : nullptr;
     if (!d)
         return;
-    GammaErrorTrap trap(d);
+    KXErrorTrap trap(d);
     const QList<QPair<RRCrtc, int>> present = crtcs(d);
     for (unsigned long crtc : qAsConst(m_changedCrtcs)) {
         const KGammaTable own = m_own.value(crtc);
