@@ -38,6 +38,8 @@ AppManager::AppManager() : QObject(nullptr) {
     m_platform = KPlatform::instance();
     m_deviceWatcher = KDeviceWatcher::instance();
     m_configCommon = KConfigCommon::instance();
+    // Before anything reads an assignment: a stored value that is no function is not taken over.
+    m_configCommon->setKeyValueValidator(&KFuncCommon::isCatalogueKeyValue);
     m_deviceHook = KDeviceHook::instance();
     m_deviceSimulator = KDeviceSimulator::instance();
     m_winSimulator = KWinSimulator::instance();

@@ -1,13 +1,90 @@
 #include "config/KConfigCommon.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTextCodec>
+
+#include <limits>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+#endif
 
 namespace {
 const char* const kFilePathGroup = "FilePath";
+
+constexpr QFile::Permissions kPrivate =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+constexpr QFile::Permissions kShared = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+
+enum class Content { Empty, NotIni, Ini };
+
+// What a settings file holds. Not INI: any NUL byte, more than 5 % of the bytes invalid UTF-8 or
+// control characters (a stray Latin-1 letter is not damage), or not one "key=value" line among
+// lines that are not comments or sections. Empty: nothing but blank lines, comments and section
+// headers.
+Content classify(const QByteArray& data) {
+    if (data.contains('\0'))
+        return Content::NotIni;
+    QTextCodec::ConverterState state;
+    QTextCodec::codecForName("UTF-8")->toUnicode(data.constData(), data.size(), &state);
+    qint64 bad = state.invalidChars;
+    for (char c : data) {
+        const uchar u = uchar(c);
+        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != '\v')
+            ++bad;
+    }
+    if (bad > 0 && bad * 20 > data.size())
+        return Content::NotIni;
+    int keys = 0;
+    int others = 0;
+    for (const QByteArray& line : data.split('\n')) {
+        const QByteArray text = line.trimmed();
+        if (text.isEmpty() || text.startsWith(';') || text.startsWith('#'))
+            continue;
+        if (text.startsWith('[') && text.contains(']'))
+            continue;
+        if (text.indexOf('=') > 0)
+            ++keys;
+        else
+            ++others;
+    }
+    if (keys == 0)
+        return others == 0 ? Content::Empty : Content::NotIni;
+    return Content::Ini;
 }
+
+const char* reasonSource(KConfigCommon::Reason why) {
+    switch (why) {
+        case KConfigCommon::Reason::NotAFile:
+            return QT_TRANSLATE_NOOP(
+                "KConfigCommon", "a folder or something else that is not a file is in its place");
+        case KConfigCommon::Reason::FolderMissing:
+            return QT_TRANSLATE_NOOP("KConfigCommon", "its folder cannot be created");
+        case KConfigCommon::Reason::FolderReadOnly:
+            return QT_TRANSLATE_NOOP("KConfigCommon", "its folder is read-only");
+        case KConfigCommon::Reason::FileReadOnly:
+            return QT_TRANSLATE_NOOP("KConfigCommon", "the file is read-only");
+        case KConfigCommon::Reason::NotReadable:
+            return QT_TRANSLATE_NOOP("KConfigCommon", "the file cannot be read");
+        case KConfigCommon::Reason::DiskFull:
+            return QT_TRANSLATE_NOOP("KConfigCommon", "the disk is full");
+        case KConfigCommon::Reason::Unknown:
+            break;
+    }
+    return QT_TRANSLATE_NOOP("KConfigCommon", "the system refused to write it");
+}
+}  // namespace
 
 KConfigCommon* KConfigCommon::instance() {
     // Thread-safe one-time construction; lives until process end.
@@ -23,24 +100,319 @@ KConfigCommon::KConfigCommon(const QString& configDir, QObject* parent)
     : QObject(parent),
       m_appConfigPath(configDir + "/AppConfig.ini"),
       m_deviceFunctionPath(configDir + "/DeviceFunction.ini") {
-    const bool appExisted = QFileInfo::exists(m_appConfigPath);
-    appSettings = new QSettings(m_appConfigPath, QSettings::IniFormat, this);
-    if (!appExisted) {
+    bool appCreated = false;
+    appSettings = openFile(m_appConfigPath, &appCreated);
+    if (appCreated) {
         appSettings->setValue("/language", "zh");
-        appSettings->setValue("/brightness", 128);
-        appSettings->sync();
+        appSettings->setValue("/brightness", kDefaultBrightness);
+        commit(appSettings, m_appConfigPath);
     }
 
-    const bool functionExisted = QFileInfo::exists(m_deviceFunctionPath);
-    functionSettings = new QSettings(m_deviceFunctionPath, QSettings::IniFormat, this);
-    if (!functionExisted) {
+    bool functionCreated = false;
+    functionSettings = openFile(m_deviceFunctionPath, &functionCreated);
+    if (functionCreated) {
         functionSettings->setValue("/MouseKeyNumber", 5);
         for (int keyType : keyTypes()) {
             functionSettings->setValue(keyTypeName(keyType), 0);
             emit sigKeyValueChange(keyType, 0);
         }
-        functionSettings->sync();
+        commit(functionSettings, m_deviceFunctionPath);
     }
+}
+
+KConfigCommon::FileState KConfigCommon::inspect(const QString& path, Reason* why) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return FileState::Missing;
+    if (!info.isFile()) {
+        *why = Reason::NotAFile;
+        return FileState::Unreadable;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = Reason::NotReadable;
+        return FileState::Unreadable;
+    }
+    switch (classify(file.readAll())) {
+        case Content::Empty:
+            return FileState::Empty;
+        case Content::NotIni:
+            return FileState::NotIni;
+        case Content::Ini:
+            break;
+    }
+    return FileState::Fine;
+}
+
+QSettings* KConfigCommon::openFile(const QString& path, bool* created) {
+    Reason why = Reason::Unknown;
+    FileState state = inspect(path, &why);
+    const QString name = QFileInfo(path).fileName();
+    if (state == FileState::NotIni) {
+        // Kept before anything is written over it: nothing the user had is lost.
+        const QString kept = keepAside(path, true);
+        if (kept.isEmpty()) {
+            qCritical().noquote() << "settings:" << path
+                                  << "is not a settings file and could not be kept aside; it is "
+                                     "left as it is and read as far as possible";
+            state = FileState::Fine;
+        } else {
+            setNotice(NoticeKind::KeptAside, path, Reason::Unknown, kept);
+            qWarning().noquote() << "settings:" << noticeText(false);
+            state = FileState::Missing;
+        }
+    }
+    if (state == FileState::Unreadable)
+        reportReadFailure(path, why);
+    if (state == FileState::Empty)
+        QFile::resize(path, 0);  // blank lines and comments only: nothing to keep
+    if (state == FileState::Missing)
+        createPrivate(path);
+    else if (state != FileState::Unreadable)
+        makePrivate(path);
+
+    QSettings* settings = newHandle(path);
+    settings->allKeys();  // parses every section, so that a format error shows now
+    if (settings->status() == QSettings::FormatError && state == FileState::Fine) {
+        // INI with lines that are not: a copy as it was, then the file rewritten with every value
+        // that could be read.
+        const QString kept = keepAside(path, false);
+        if (!kept.isEmpty()) {
+            setNotice(NoticeKind::Repaired, path, Reason::Unknown, kept);
+            qWarning().noquote() << "settings:" << noticeText(false);
+            reopen(settings, path, snapshot(settings));
+            commit(settings, path);
+        } else {
+            qWarning().noquote() << "settings:" << name
+                                 << "has lines that are not settings; no copy could be kept, the "
+                                    "file is left as it is";
+            reopen(settings, path, snapshot(settings));
+        }
+    } else if (settings->status() != QSettings::NoError && state != FileState::Unreadable) {
+        reportReadFailure(path, Reason::NotReadable);
+    }
+    *created = state == FileState::Missing || state == FileState::Empty;
+    return settings;
+}
+
+QString KConfigCommon::keepAside(const QString& path, bool move) {
+    QString target = path + ".broken";
+    for (int n = 1; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n) {
+        target = n <= 99
+                     ? QStringLiteral("%1.broken.%2").arg(path).arg(n)
+                     : QStringLiteral("%1.broken.%2")
+                           .arg(path, QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss-zzz"));
+        if (n > 200)
+            return QString();
+    }
+    bool kept = move && QFile::rename(path, target);
+    if (!kept && QFile::copy(path, target)) {
+        kept = true;
+        if (move && !QFile::resize(path, 0)) {
+            QFile::remove(target);
+            return QString();
+        }
+    }
+    if (!kept)
+        return QString();
+    makePrivate(target);  // it may hold the login token
+    return target;
+}
+
+void KConfigCommon::createPrivate(const QString& path) {
+    // The file exists with mode 0600 before the settings facility first writes it, which keeps
+    // the mode of an existing file when it replaces it.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0)
+        ::close(fd);
+#else
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        file.setPermissions(kPrivate);
+#endif
+}
+
+void KConfigCommon::makePrivate(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile() || !(info.permissions() & kShared))
+        return;
+    if (QFile::setPermissions(path, kPrivate) && !(QFileInfo(path).permissions() & kShared))
+        qInfo().noquote() << "[Info] settings:" << path
+                          << "was open to other users; it is private now (0600)";
+    else
+        qWarning().noquote() << "settings:" << path << "could not be made private (0600)";
+}
+
+QSettings* KConfigCommon::newHandle(const QString& path) {
+    auto* settings = new QSettings(path, QSettings::IniFormat, this);
+    // Every change is written by commit(); the facility's own deferred write would re-read a file
+    // that has become unreadable and drop the values read from it.
+    settings->installEventFilter(this);
+    return settings;
+}
+
+bool KConfigCommon::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::UpdateRequest && qobject_cast<QSettings*>(watched))
+        return true;
+    return QObject::eventFilter(watched, event);
+}
+
+QMap<QString, QVariant> KConfigCommon::snapshot(QSettings* settings) {
+    QMap<QString, QVariant> values;
+    for (const QString& key : settings->allKeys())
+        values.insert(key, settings->value(key));
+    return values;
+}
+
+void KConfigCommon::reopen(QSettings*& settings, const QString& path,
+                           const QMap<QString, QVariant>& values) {
+    // The handle's status stays at its first error; a fresh handle on the same file, holding
+    // every value in memory as a change still to be written, tells whether a write goes through.
+    QSettings* fresh = newHandle(path);
+    for (const QString& key : fresh->allKeys())
+        if (!values.contains(key))
+            fresh->remove(key);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        fresh->setValue(it.key(), it.value());
+    delete settings;
+    settings = fresh;
+}
+
+bool KConfigCommon::commit(QSettings*& settings, const QString& path) {
+    // What the user has now; a failed write, which may drop what was read from the file, must
+    // not lose it.
+    const QMap<QString, QVariant> values = snapshot(settings);
+    settings->sync();
+    if (settings->status() != QSettings::NoError) {
+        // Either this write failed or an earlier error stuck to the handle: try once more on a
+        // fresh one.
+        reopen(settings, path, values);
+        settings->sync();
+        if (settings->status() != QSettings::NoError) {
+            reportWriteFailure(path, diagnoseWrite(path));
+            return false;
+        }
+    }
+    makePrivate(path);
+    if (m_failure.startsWith(path + '|')) {
+        m_failure.clear();
+        qInfo().noquote() << "[Info] settings:" << path << "is written again";
+        if ((m_noticeKind == NoticeKind::WriteFailed || m_noticeKind == NoticeKind::ReadFailed) &&
+            m_noticePath == path) {
+            m_noticeKind = NoticeKind::None;
+            emit sigSaveNoticeCleared();
+        }
+    }
+    return true;
+}
+
+KConfigCommon::Reason KConfigCommon::diagnoseWrite(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return Reason::NotAFile;
+    const QString folder = info.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return Reason::FolderMissing;
+#ifdef Q_OS_UNIX
+    const QByteArray folderName = QFile::encodeName(folder);
+    if (::access(folderName.constData(), W_OK) != 0)
+        return Reason::FolderReadOnly;
+    if (info.exists() && ::access(QFile::encodeName(path).constData(), W_OK) != 0)
+        return Reason::FileReadOnly;
+    struct statvfs space {};
+    if (::statvfs(folderName.constData(), &space) == 0 && space.f_bavail == 0)
+        return Reason::DiskFull;
+#else
+    if (!QFileInfo(folder).isWritable())
+        return Reason::FolderReadOnly;
+    if (info.exists() && !info.isWritable())
+        return Reason::FileReadOnly;
+#endif
+    return Reason::Unknown;
+}
+
+void KConfigCommon::setNotice(NoticeKind kind, const QString& path, Reason why,
+                              const QString& detail) {
+    m_noticeKind = kind;
+    m_noticePath = path;
+    m_noticeReason = why;
+    m_noticeDetail = detail;
+    m_noticeDismissed = false;
+    if (kind == NoticeKind::KeptAside || kind == NoticeKind::Repaired)
+        m_keptAside = detail;
+}
+
+void KConfigCommon::reportWriteFailure(const QString& path, Reason why) {
+    const QString failure = QStringLiteral("%1|write|%2").arg(path).arg(int(why));
+    if (failure == m_failure)
+        return;  // the same failure again: already said
+    m_failure = failure;
+    setNotice(NoticeKind::WriteFailed, path, why, QString());
+    qWarning().noquote() << "settings:" << noticeText(false);
+    emit sigSaveFailed(noticeText(true));
+}
+
+void KConfigCommon::reportReadFailure(const QString& path, Reason why) {
+    const QString failure = QStringLiteral("%1|read|%2").arg(path).arg(int(why));
+    if (failure == m_failure)
+        return;
+    m_failure = failure;
+    setNotice(NoticeKind::ReadFailed, path, why, QString());
+    qWarning().noquote() << "settings:" << noticeText(false);
+    emit sigSaveFailed(noticeText(true));
+}
+
+QString KConfigCommon::noticeText(bool translated) const {
+    const auto text = [translated](const char* source) {
+        return translated ? tr(source) : QString::fromLatin1(source);
+    };
+    const QString file = QDir::toNativeSeparators(m_noticePath);
+    const QString kept = QDir::toNativeSeparators(m_noticeDetail);
+    switch (m_noticeKind) {
+        case NoticeKind::None:
+            break;
+        case NoticeKind::WriteFailed:
+            return text(QT_TR_NOOP("Your settings could not be saved to %1: %2. What you chose "
+                                   "stays in effect until the program ends."))
+                .arg(file, text(reasonSource(m_noticeReason)));
+        case NoticeKind::ReadFailed:
+            return text(QT_TR_NOOP("Your settings could not be read from %1: %2. The program "
+                                   "uses its defaults for now."))
+                .arg(file, text(reasonSource(m_noticeReason)));
+        case NoticeKind::KeptAside:
+            return text(QT_TR_NOOP("%1 was damaged and is kept as %2; the default settings are "
+                                   "in force."))
+                .arg(file, kept);
+        case NoticeKind::Repaired:
+            return text(QT_TR_NOOP("%1 had lines that could not be read; a copy is kept as %2 "
+                                   "and the rest of your settings are in force."))
+                .arg(file, kept);
+    }
+    return QString();
+}
+
+QString KConfigCommon::saveNotice() const {
+    return m_noticeDismissed ? QString() : noticeText(true);
+}
+
+void KConfigCommon::dismissSaveNotice() {
+    m_noticeDismissed = true;
+}
+
+void KConfigCommon::setKeyValueValidator(KeyValueValidator validator) {
+    m_validKeyValue = std::move(validator);
+}
+
+void KConfigCommon::reportBadValue(const QString& key, const QString& value) {
+    const QString entry = key + '=' + value;
+    if (m_reportedValues.contains(entry))
+        return;
+    m_reportedValues.insert(entry);
+    qWarning().noquote() << "settings:" << key << "has the value" << ('"' + value + '"')
+                         << "which is no function; the key keeps its own behaviour";
 }
 
 KConfigCommon::~KConfigCommon() = default;
@@ -125,7 +497,7 @@ QString KConfigCommon::appString(const char* key) {
 
 void KConfigCommon::writeApp(const QString& key, const QVariant& value) {
     appSettings->setValue(key, value);
-    appSettings->sync();
+    commit(appSettings, m_appConfigPath);
 }
 
 void KConfigCommon::writeFunction(const QString& key, const QVariant& value) {
@@ -133,7 +505,7 @@ void KConfigCommon::writeFunction(const QString& key, const QVariant& value) {
     if (key.isEmpty())
         return;
     functionSettings->setValue(key, value);
-    functionSettings->sync();
+    commit(functionSettings, m_deviceFunctionPath);
 }
 
 QString KConfigCommon::getAppVersion() {
@@ -159,7 +531,7 @@ bool KConfigCommon::clearUserInfo() {
     appSettings->remove("/nickname");
     appSettings->remove("/email");
     appSettings->remove("/token");
-    appSettings->sync();
+    commit(appSettings, m_appConfigPath);
     return true;
 }
 
@@ -202,7 +574,23 @@ bool KConfigCommon::getAutoRun() {
 }
 
 int KConfigCommon::getBrightness() {
-    return appSettings->value("/brightness", 0).toInt();
+    // Missing or unusable: the screen's own gamma, so that the first step moves from there.
+    const QVariant raw = appSettings->value("/brightness");
+    if (!raw.isValid())
+        return kDefaultBrightness;
+    bool ok = false;
+    const qlonglong value = raw.toString().trimmed().toLongLong(&ok);
+    if (!ok || value < 0 || value > 255) {
+        const QString entry = "brightness=" + raw.toString();
+        if (!m_reportedValues.contains(entry)) {
+            m_reportedValues.insert(entry);
+            qWarning().noquote() << "settings: brightness has the value"
+                                 << ('"' + raw.toString() + '"') << "outside 0 to 255; using"
+                                 << kDefaultBrightness;
+        }
+        return kDefaultBrightness;
+    }
+    return int(value);
 }
 
 bool KConfigCommon::resetFunctionConfig() {
@@ -212,7 +600,7 @@ bool KConfigCommon::resetFunctionConfig() {
     functionSettings->beginGroup(kFilePathGroup);
     functionSettings->remove(QString());  // every key of the current group
     functionSettings->endGroup();
-    functionSettings->sync();
+    commit(functionSettings, m_deviceFunctionPath);
     emit sigKeyValueChange(-1, 0);
     return true;
 }
@@ -236,7 +624,7 @@ bool KConfigCommon::setPathByKeyType(int keyType, int fileType, QString path, bo
         functionSettings->beginGroup(kFilePathGroup);
         functionSettings->setValue(key, path);
         functionSettings->endGroup();
-        functionSettings->sync();
+        commit(functionSettings, m_deviceFunctionPath);
     }
     if (broadcast)
         emit sigPathValueChange(keyType, fileType, path);
@@ -251,7 +639,19 @@ int KConfigCommon::getValueByKeyType(int keyType) {
     const QString name = keyTypeName(keyType);
     if (name.isEmpty())
         return 0;
-    return functionSettings->value(name, 0).toInt();  // toInt gives 0 for a non-number
+    const QVariant raw = functionSettings->value(name);
+    if (!raw.isValid())
+        return 0;
+    // Parsed wide, so that a number beyond int is refused rather than wrapped onto a function.
+    bool ok = false;
+    const qlonglong value = raw.toString().trimmed().toLongLong(&ok);
+    const bool valid = ok && value >= 0 && value <= std::numeric_limits<int>::max() &&
+                       (!m_validKeyValue || m_validKeyValue(int(value)));
+    if (!valid) {
+        reportBadValue(name, raw.toString());
+        return 0;
+    }
+    return int(value);
 }
 
 QString KConfigCommon::getPathByKeyType(int keyType, int fileType) {

@@ -91,6 +91,16 @@ void KFuncCommon::buildCatalogue() {
     }
 }
 
+bool KFuncCommon::isCatalogueKeyValue(int keyValue) {
+    if (keyValue == kNotificationKeyValue)
+        return isWindows10();
+    for (const FuncGroup& group : kGroups)
+        for (const FuncEntry& entry : group.entries)
+            if (entry.keyValue == keyValue)
+                return true;
+    return false;
+}
+
 QVariantMap KFuncCommon::getCommonFuncMap() {
     return commonFuncMap;
 }

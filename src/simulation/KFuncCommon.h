@@ -19,6 +19,10 @@ public:
     Q_INVOKABLE QString getKeyValueByName(QString funcName);
     Q_INVOKABLE QString getNameByKeyValye(QString keyValue);
 
+    // Whether keyValue is a function of the catalogue on this system (0 "None" included); the
+    // configuration store takes no other stored value over.
+    static bool isCatalogueKeyValue(int keyValue);
+
     static bool isWindows();
     static bool isWindows10();
     static bool isWindows7();

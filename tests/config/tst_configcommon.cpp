@@ -8,6 +8,52 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QStringList g_messages;
+QtMessageHandler g_previous = nullptr;
+void collect(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    g_messages << text;
+    if (g_previous)
+        g_previous(type, context, text);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+void writeAll(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+int modeOf(const QString& path) {
+    const QFileDevice::Permissions p = QFileInfo(path).permissions();
+    int mode = 0;
+    if (p & QFileDevice::ReadOwner)
+        mode |= 0400;
+    if (p & QFileDevice::WriteOwner)
+        mode |= 0200;
+    if (p & QFileDevice::ExeOwner)
+        mode |= 0100;
+    if (p & QFileDevice::ReadGroup)
+        mode |= 0040;
+    if (p & QFileDevice::WriteGroup)
+        mode |= 0020;
+    if (p & QFileDevice::ExeGroup)
+        mode |= 0010;
+    if (p & QFileDevice::ReadOther)
+        mode |= 0004;
+    if (p & QFileDevice::WriteOther)
+        mode |= 0002;
+    if (p & QFileDevice::ExeOther)
+        mode |= 0001;
+    return mode;
+}
+}  // namespace
+
 class TestConfigCommon : public QObject {
     Q_OBJECT
 
@@ -24,8 +70,271 @@ class TestConfigCommon : public QObject {
         return QSettings(env->path("config/Pointora/config/AppConfig.ini"), QSettings::IniFormat);
     }
 
+    QString configPath(const QString& name = QString()) const {
+        return env->path("config/Pointora/config") + (name.isEmpty() ? "" : "/" + name);
+    }
+
 private slots:
-    void init() { env = std::make_unique<TestEnv>(); }
+    void initTestCase() { g_previous = qInstallMessageHandler(collect); }
+    void init() {
+        env = std::make_unique<TestEnv>();
+        g_messages.clear();
+    }
+
+    // What the store makes of each state a settings file can be found in: the values in force,
+    // what is kept aside (with the original bytes), the file's mode and the notice.
+    void fileStates_data() {
+        QTest::addColumn<QString>("file");        // the file set up before the store opens
+        QTest::addColumn<QByteArray>("content");  // its bytes
+        QTest::addColumn<int>("mode");            // its mode
+        QTest::addColumn<bool>("brokenExists");   // a ".broken" from an earlier run is there
+        QTest::addColumn<QString>("keptAs");      // "" when nothing is kept aside
+        QTest::addColumn<bool>("keptIsMoved");    // the file itself went aside (defaults follow)
+        QTest::addColumn<QString>("key");         // a key to read back after opening
+        QTest::addColumn<QString>("value");       // its value
+        QTest::addColumn<QString>("notice");      // part of saveNotice(), "" for none
+
+        static const char header[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10";
+        QByteArray png(header, sizeof(header) - 1);
+        for (int i = 0; i < 200; ++i)
+            png.append(char((i * 37 + 11) & 0xff));
+        // No NUL, has "=", no line without one: the settings facility reads it without an error.
+        QByteArray noNul;
+        for (int i = 0; i < 64; ++i)
+            noNul.append(char(0x80 + (i * 7) % 0x7f));
+        noNul = "\x01\x02=" + noNul;
+        const QByteArray good = "[General]\nLeftKey=21\nMouseKeyNumber=7\n";
+
+        QTest::newRow("binary with NUL bytes")
+            << "DeviceFunction.ini" << png << 0644 << false << "DeviceFunction.ini.broken" << true
+            << "MouseKeyNumber"
+            << "5"
+            << ".broken";
+        QTest::newRow("binary the facility parses")
+            << "DeviceFunction.ini" << noNul << 0644 << false << "DeviceFunction.ini.broken" << true
+            << "LeftKey"
+            << "0"
+            << ".broken";
+        QTest::newRow("text that is not INI")
+            << "DeviceFunction.ini" << QByteArray("{\"LeftKey\": 21,\n \"RightKey\": 2}\n") << 0600
+            << false << "DeviceFunction.ini.broken" << true << "MouseKeyNumber"
+            << "5"
+            << ".broken";
+        QTest::newRow("earlier broken copy is kept too")
+            << "DeviceFunction.ini" << png << 0600 << true << "DeviceFunction.ini.broken.1" << true
+            << "MouseKeyNumber"
+            << "5"
+            << ".broken.1";
+        QTest::newRow("INI with a stray line: copy kept, values read")
+            << "DeviceFunction.ini" << QByteArray("# mine\n[General]\nLeftKey=21\nbogus\n") << 0600
+            << false << "DeviceFunction.ini.broken" << false << "LeftKey"
+            << "21"
+            << "a copy is kept";
+        QTest::newRow("empty file gets defaults") << "DeviceFunction.ini" << QByteArray() << 0600
+                                                  << false << "" << false << "MouseKeyNumber"
+                                                  << "5"
+                                                  << "";
+        QTest::newRow("blank lines and comments get defaults")
+            << "DeviceFunction.ini" << QByteArray("\n  \n; nothing\n# here\n[General]\n") << 0600
+            << false << "" << false << "Key_Mute"
+            << "0"
+            << "";
+        QTest::newRow("a stray Latin-1 byte is not damage")
+            << "DeviceFunction.ini"
+            << QByteArray("[General]\nLeftKey=21\n[FilePath]\nLeftKey_File=/tmp/caf\xe9.txt\n")
+            << 0600 << false << "" << false << "LeftKey"
+            << "21"
+            << "";
+        QTest::newRow("open to others is made private")
+            << "DeviceFunction.ini" << good << 0644 << false << "" << false << "MouseKeyNumber"
+            << "7"
+            << "";
+        QTest::newRow("app settings open to others")
+            << "AppConfig.ini" << QByteArray("[General]\ntoken=s3cret\nnickname=mia\n") << 0664
+            << false << "" << false << "token"
+            << "s3cret"
+            << "";
+        QTest::newRow("binary app settings") << "AppConfig.ini" << png << 0644 << false
+                                             << "AppConfig.ini.broken" << true << "brightness"
+                                             << "128"
+                                             << ".broken";
+    }
+
+    void fileStates() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(int, mode);
+        QFETCH(bool, brokenExists);
+        QFETCH(QString, keptAs);
+        QFETCH(bool, keptIsMoved);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, notice);
+
+        QDir().mkpath(configPath());
+        const QString path = configPath(file);
+        writeAll(path, content);
+        QVERIFY(QFile::setPermissions(
+            path, QFileDevice::Permissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           ((mode & 0040) ? QFileDevice::ReadGroup : 0) |
+                                           ((mode & 0020) ? QFileDevice::WriteGroup : 0) |
+                                           ((mode & 0004) ? QFileDevice::ReadOther : 0))));
+        QCOMPARE(modeOf(path), mode);
+        const QByteArray earlier = "an earlier run's broken copy";
+        if (brokenExists)
+            writeAll(path + ".broken", earlier);
+
+        auto store = freshStore();
+        QCOMPARE(modeOf(configPath("AppConfig.ini")), 0600);
+        QCOMPARE(modeOf(configPath("DeviceFunction.ini")), 0600);
+        if (brokenExists)
+            QCOMPARE(readAll(path + ".broken"), earlier);
+        if (keptAs.isEmpty()) {
+            QVERIFY(!QFileInfo::exists(path + ".broken"));
+            QVERIFY(store->keptAsidePath().isEmpty());
+        } else {
+            QCOMPARE(store->keptAsidePath(), configPath(keptAs));
+            QCOMPARE(readAll(configPath(keptAs)), content);
+            QCOMPARE(modeOf(configPath(keptAs)), 0600);
+            const QString logged = g_messages.filter(keptAs).join('\n');
+            QVERIFY2(!logged.isEmpty(), qPrintable(g_messages.join('\n')));
+        }
+        // What is in force, and what the file holds now.
+        QSettings reread(path, QSettings::IniFormat);
+        QCOMPARE(reread.value(key).toString(), value);
+        QCOMPARE(reread.status(), QSettings::NoError);
+        if (file == "DeviceFunction.ini" && key != "MouseKeyNumber" && key != "LeftKey")
+            QCOMPARE(store->getMouseKeyNumber(), 5);
+        if (keptIsMoved && file == "DeviceFunction.ini") {
+            QCOMPARE(store->getMouseKeyNumber(), 5);
+            QCOMPARE(reread.childKeys().size(), 22);
+        }
+        if (keptIsMoved && file == "AppConfig.ini") {
+            QCOMPARE(store->getLanguage(), QString("zh"));
+            QCOMPARE(store->getBrightness(), 128);
+        }
+        if (notice.isEmpty())
+            QCOMPARE(store->saveNotice(), QString());
+        else
+            QVERIFY2(store->saveNotice().contains(notice), qPrintable(store->saveNotice()));
+    }
+
+    // A settings file that cannot be written, for root too: a folder in its place. The values
+    // stay in force, one notice and one log line per distinct failure, and the next write that
+    // goes through clears the notice and saves everything chosen meanwhile.
+    void failedWritesKeepValuesAndSayItOnce() {
+        auto store = freshStore();
+        QSignalSpy failed(store.get(), &KConfigCommon::sigSaveFailed);
+        QSignalSpy cleared(store.get(), &KConfigCommon::sigSaveNoticeCleared);
+        const QString path = configPath("DeviceFunction.ini");
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path));
+
+        QVERIFY(store->setKeyValueWithKeyType(8, 42));
+        QCOMPARE(failed.size(), 1);
+        const QString message = failed.at(0).at(0).toString();
+        QVERIFY2(message.contains(path) && message.contains("not a file"), qPrintable(message));
+        QCOMPARE(store->saveNotice(), message);
+        QCOMPARE(g_messages.filter(path).filter("not a file").size(), 1);
+        store->setKeyValueWithKeyType(1, 21);
+        store->setPathByKeyType(1, 2, "/usr/bin/gimp");
+        QCOMPARE(failed.size(), 1);  // the same failure: said once
+        QCOMPARE(g_messages.filter(path).filter("not a file").size(), 1);
+        QCOMPARE(store->getValueByKeyType(8), 42);
+        QCOMPARE(store->getValueByKeyType(1), 21);
+        QCOMPARE(store->getPathByKeyType(1, 2), QString("/usr/bin/gimp"));
+        QCOMPARE(store->getMouseKeyNumber(), 5);
+
+        store->dismissSaveNotice();
+        QCOMPARE(store->saveNotice(), QString());
+        store->setKeyValueWithKeyType(2, 24);
+        QCOMPARE(failed.size(), 1);
+
+        QVERIFY(QDir(path).removeRecursively());
+        store->setKeyValueWithKeyType(9, 29);
+        QCOMPARE(cleared.size(), 1);
+        QCOMPARE(store->saveNotice(), QString());
+        QSettings saved(path, QSettings::IniFormat);
+        QCOMPARE(saved.value("ForwardKey").toInt(), 42);
+        QCOMPARE(saved.value("LeftKey").toInt(), 21);
+        QCOMPARE(saved.value("RightKey").toInt(), 24);
+        QCOMPARE(saved.value("BackKey").toInt(), 29);
+        QCOMPARE(saved.value("MouseKeyNumber").toInt(), 5);
+        QCOMPARE(saved.value("FilePath/LeftKey_Program").toString(), QString("/usr/bin/gimp"));
+        QCOMPARE(modeOf(path), 0600);
+
+        // A new failure after the recovery is said again.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path));
+        store->setKeyValueWithKeyType(9, 30);
+        QCOMPARE(failed.size(), 2);
+    }
+
+    // A folder in place of the file at start: nothing can be read, the notice says so, nothing
+    // is written over it and the defaults are in force.
+    void unreadableFileAtStart() {
+        QVERIFY(QDir().mkpath(configPath("AppConfig.ini")));
+        auto store = freshStore();
+        QVERIFY2(store->saveNotice().contains("could not be read"),
+                 qPrintable(store->saveNotice()));
+        QVERIFY(QFileInfo(configPath("AppConfig.ini")).isDir());
+        QCOMPARE(store->getBrightness(), 128);
+        QSignalSpy failed(store.get(), &KConfigCommon::sigSaveFailed);
+        store->setBrightness(140);
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(failed.at(0).at(0).toString().contains("could not be saved"));
+        QCOMPARE(store->getBrightness(), 140);
+    }
+
+    // The first write of a new file never leaves it open to others, even with a lax umask.
+    void newFilesArePrivateWhateverTheUmask() {
+        const mode_t previous = ::umask(0);
+        auto store = freshStore();
+        store->setToken("t0k3n");
+        ::umask(previous);
+        QCOMPARE(modeOf(configPath("AppConfig.ini")), 0600);
+        QCOMPARE(modeOf(configPath("DeviceFunction.ini")), 0600);
+        // Tightened again when someone opened it up while the program runs.
+        QVERIFY(QFile::setPermissions(configPath("AppConfig.ini"), QFileDevice::ReadOwner |
+                                                                       QFileDevice::WriteOwner |
+                                                                       QFileDevice::ReadOther));
+        store->setNickName("mia");
+        QCOMPARE(modeOf(configPath("AppConfig.ini")), 0600);
+    }
+
+    // Stored key values outside the catalogue are not taken over, and each is logged once.
+    void keyValuesOutsideTheCatalogue_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("read");
+        QTest::addColumn<bool>("logged");
+        QTest::newRow("function") << QByteArray("42") << 42 << false;
+        QTest::newRow("none") << QByteArray("0") << 0 << false;
+        QTest::newRow("beyond int") << QByteArray("99999999999") << 0 << true;
+        QTest::newRow("wraps onto 42") << QByteArray("4294967338") << 0 << true;
+        QTest::newRow("negative") << QByteArray("-5") << 0 << true;
+        QTest::newRow("not a number") << QByteArray("abc") << 0 << true;
+        QTest::newRow("unassigned value") << QByteArray("9") << 0 << true;
+        QTest::newRow("empty") << QByteArray("") << 0 << true;
+    }
+
+    void keyValuesOutsideTheCatalogue() {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, read);
+        QFETCH(bool, logged);
+        QDir().mkpath(configPath());
+        writeAll(configPath("DeviceFunction.ini"),
+                 "[General]\nMouseKeyNumber=5\nForwardKey=" + stored + "\n");
+        auto store = freshStore();
+        store->setKeyValueValidator([](int v) { return v == 0 || v == 13 || v == 42; });
+        QCOMPARE(store->getValueByKeyType(8), read);
+        QCOMPARE(store->getKeyValueMap().value(8, -1), read);
+        store->getValueByKeyType(8);
+        const QStringList lines = g_messages.filter("ForwardKey");
+        QCOMPARE(lines.size(), logged ? 1 : 0);
+        if (logged)
+            QVERIFY2(lines.first().contains('"' + QString::fromLatin1(stored) + '"'),
+                     qPrintable(lines.first()));
+    }
 
     void firstStartWritesDefaults() {
         auto store = freshStore();
@@ -208,9 +517,11 @@ private slots:
             QSettings app = appFile();
             app.remove("brightness");
             app.remove("language");
+            app.setValue("gacid", "G1");  // not empty: a file without any key gets the defaults
         }
         auto store = freshStore();
-        QCOMPARE(store->getBrightness(), 0);  // 128 is only written when the file is created
+        // Missing: the screen's own gamma, so the first step up brightens.
+        QCOMPARE(store->getBrightness(), 128);
         QCOMPARE(store->getLanguage(), QString());
         QCOMPARE(store->getAutoRun(), false);
         QCOMPARE(store->getToken(), QString());

@@ -324,6 +324,71 @@ Rectangle {
         }
     }
 
+    // The settings files could not be written or read, or a damaged one was kept aside; shown
+    // above the other notices until it is closed or the file is written again.
+    Rectangle {
+        id: mSettingsNotice
+        objectName: "settingsNotice"
+        property string text: KConfigCommon.saveNotice()
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.bottom: mFunctionNotice.visible ? mFunctionNotice.top
+                                                : mDeviceNotice.visible ? mDeviceNotice.top
+                                                                        : parent.bottom
+        anchors.bottomMargin: mFunctionNotice.visible || mDeviceNotice.visible
+                              ? KLocator.getScaleLength(10) : KLocator.getScaleLength(140)
+        z: 2
+        visible: text !== ""
+        width: Math.min(parent.width - KLocator.getScaleLength(80),
+                        mSettingsNoticeText.implicitWidth + KLocator.getScaleLength(80))
+        height: mSettingsNoticeText.paintedHeight + KLocator.getScaleLength(24)
+        radius: KLocator.getScaleLength(10)
+        color: "#23262d"
+        opacity: 0.94
+
+        Text {
+            id: mSettingsNoticeText
+            objectName: "settingsNoticeText"
+            anchors.left: parent.left
+            anchors.leftMargin: KLocator.getScaleLength(20)
+            anchors.right: mSettingsNoticeClose.left
+            anchors.rightMargin: KLocator.getScaleLength(10)
+            anchors.verticalCenter: parent.verticalCenter
+            text: mSettingsNotice.text
+            wrapMode: Text.Wrap
+            font.family: Qt.application.font.family
+            font.pointSize: 10
+            color: "#ffb648"
+        }
+        Text {
+            id: mSettingsNoticeClose
+            objectName: "settingsNoticeClose"
+            anchors.right: parent.right
+            anchors.rightMargin: KLocator.getScaleLength(16)
+            anchors.verticalCenter: parent.verticalCenter
+            text: "\u00d7"
+            font.pointSize: 14
+            color: "#959daf"
+            MouseArea {
+                anchors.fill: parent
+                anchors.margins: -KLocator.getScaleLength(8)
+                onClicked: {
+                    KConfigCommon.dismissSaveNotice()
+                    mSettingsNotice.text = ""
+                }
+            }
+        }
+    }
+
+    Connections {
+        target: KConfigCommon
+        function onSigSaveFailed(message) {
+            mSettingsNotice.text = message
+        }
+        function onSigSaveNoticeCleared() {
+            mSettingsNotice.text = ""
+        }
+    }
+
     Timer {
         id: mTipTimer
         interval: 2 * 1000
