@@ -281,20 +281,42 @@ void KConfigCommon::reopen(QSettings*& settings, const QString& path,
     settings = fresh;
 }
 
+bool KConfigCommon::restoreMissing(QSettings* settings, const QMap<QString, QVariant>& values) {
+    bool restored = false;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (!settings->contains(it.key()) ||
+            settings->value(it.key()).toString() != it.value().toString()) {
+            settings->setValue(it.key(), it.value());
+            restored = true;
+        }
+    }
+    return restored;
+}
+
 bool KConfigCommon::commit(QSettings*& settings, const QString& path) {
     // What the user has now; a failed write, which may drop what was read from the file, must
     // not lose it.
     const QMap<QString, QVariant> values = snapshot(settings);
+    // A file gone meanwhile is made again private and empty first: the facility keeps the mode
+    // of the file it replaces, and would otherwise create it open to others for a moment.
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        createPrivate(path);
     settings->sync();
     if (settings->status() != QSettings::NoError) {
         // Either this write failed or an earlier error stuck to the handle: try once more on a
         // fresh one.
         reopen(settings, path, values);
         settings->sync();
-        if (settings->status() != QSettings::NoError) {
-            reportWriteFailure(path, diagnoseWrite(path));
-            return false;
-        }
+    } else if (restoreMissing(settings, values)) {
+        // The file had changed under the program (deleted, replaced): the facility re-read it
+        // and dropped what it no longer holds; what the user has is written again.
+        qWarning().noquote() << "settings:" << path
+                             << "had changed on disk; the settings in force are written again";
+        settings->sync();
+    }
+    if (settings->status() != QSettings::NoError) {
+        reportWriteFailure(path, diagnoseWrite(path));
+        return false;
     }
     makePrivate(path);
     if (m_failure.startsWith(path + '|')) {

@@ -130,6 +130,7 @@ private:
     static void createPrivate(const QString& path);
     QSettings* newHandle(const QString& path);
     static QMap<QString, QVariant> snapshot(QSettings* settings);
+    static bool restoreMissing(QSettings* settings, const QMap<QString, QVariant>& values);
     void reopen(QSettings*& settings, const QString& path, const QMap<QString, QVariant>& values);
     void reportBadValue(const QString& key, const QString& value);
 

@@ -300,6 +300,16 @@ private slots:
                                                                        QFileDevice::ReadOther));
         store->setNickName("mia");
         QCOMPARE(modeOf(configPath("AppConfig.ini")), 0600);
+        // A file deleted while the program runs is made again private from its first byte,
+        // not written open to others and tightened afterwards.
+        QVERIFY(QFile::remove(configPath("AppConfig.ini")));
+        g_messages.clear();
+        store->setToken("n3w");
+        QCOMPARE(modeOf(configPath("AppConfig.ini")), 0600);
+        QVERIFY2(g_messages.filter("open to other users").isEmpty(),
+                 qPrintable(g_messages.join('\n')));
+        QCOMPARE(QSettings(configPath("AppConfig.ini"), QSettings::IniFormat).value("nickname"),
+                 QVariant("mia"));
     }
 
     // Stored key values outside the catalogue are not taken over, and each is logged once.

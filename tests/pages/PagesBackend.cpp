@@ -213,14 +213,23 @@ bool PagesBackend::setLatestVersion(const QString& version, const QString& downl
     return startService({"--latest-version", version, "--download-url", downloadUrl});
 }
 
+bool PagesBackend::blockFunctionSettings(bool blocked) {
+    const QString path = KConfigCommon::instance()->deviceFunctionPath();
+    if (blocked)
+        return QFile::remove(path) && QDir().mkpath(path);
+    return !QFileInfo(path).isDir() || QDir(path).removeRecursively();
+}
+
 void PagesBackend::reset() {
     KConfigCommon* config = KConfigCommon::instance();
+    blockFunctionSettings(false);
     config->resetFunctionConfig();
     config->clearUserInfo();
     config->setLanguage("zh");
     config->setCurentKeyType(0);
     KDeviceHook::instance()->dismissDeviceNotice();
     KWinSimulator::instance()->dismissFunctionNotice();
+    config->dismissSaveNotice();
     simCommand("desktop x11");
     setDevices(true, false, false);
 }

@@ -52,6 +52,9 @@ public:
     Q_INVOKABLE bool setLatestVersion(const QString& version, const QString& downloadUrl);
     // The receiver's driver reports that it cannot take a node over (KDeviceRefusal::Reason).
     Q_INVOKABLE void refuseDevice(const QString& node, const QString& name, int reason);
+    // A folder in place of DeviceFunction.ini (blocked, so that every write to it fails, for root
+    // too) or the folder gone again.
+    Q_INVOKABLE bool blockFunctionSettings(bool blocked);
     // Logged out, Chinese, default assignments, only the receiver attached.
     Q_INVOKABLE void reset();
 

@@ -119,6 +119,42 @@ Item {
             verify(!findChild(again, "functionNotice").visible)
         }
 
+        // A settings file that cannot be written: the notice names it, above the function
+        // notice, once per failure; closed, it stays closed while the same failure goes on; the
+        // next write that goes through takes it away, and a new failure shows it again.
+        function test_settingsNotice() {
+            var notice = findChild(page, "settingsNotice")
+            verify(notice)
+            verify(!notice.visible)
+            verify(PagesBackend.blockFunctionSettings(true))
+            KConfigCommon.setKeyValueWithKeyType(8, 42)
+            tryVerify(function () { return notice.visible }, 5000)
+            var text = findChild(page, "settingsNoticeText").text
+            verify(text.indexOf("DeviceFunction.ini") >= 0, text)
+            compare(KConfigCommon.getValueByKeyType(8), 42)
+            KWinSimulator.functionUnavailable(13, "Brightness cannot be set here.")
+            var tip = findChild(page, "functionNotice")
+            tryVerify(function () { return tip.visible }, 5000)
+            verify(notice.y + notice.height <= tip.y, "the two notices overlap")
+
+            mouseClick(findChild(page, "settingsNoticeClose"))
+            verify(!notice.visible)
+            KConfigCommon.setKeyValueWithKeyType(9, 29)
+            wait(50)
+            verify(!notice.visible, "the same failure came back after closing")
+            verify(!findChild(createTemporaryObject(pageComponent, root), "settingsNotice").visible)
+
+            verify(PagesBackend.blockFunctionSettings(false))
+            KConfigCommon.setKeyValueWithKeyType(1, 21)
+            compare(KConfigCommon.saveNotice(), "")
+            verify(PagesBackend.blockFunctionSettings(true))
+            KConfigCommon.setKeyValueWithKeyType(1, 22)
+            tryVerify(function () { return notice.visible }, 5000)
+            verify(PagesBackend.blockFunctionSettings(false))
+            KConfigCommon.setKeyValueWithKeyType(1, 0)
+            tryVerify(function () { return !notice.visible }, 5000)
+        }
+
         function test_syncWhileLoggedOutOpensLogin_data() {
             return [{ tag: "upload", isUp: true }, { tag: "download", isUp: false }]
         }
