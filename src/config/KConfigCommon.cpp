@@ -319,13 +319,18 @@ bool KConfigCommon::commit(QSettings*& settings, const QString& path) {
         return false;
     }
     makePrivate(path);
-    if (m_failure.startsWith(path + '|')) {
-        m_failure.clear();
+    if (m_failures.remove(path) > 0) {
         qInfo().noquote() << "[Info] settings:" << path << "is written again";
         if ((m_noticeKind == NoticeKind::WriteFailed || m_noticeKind == NoticeKind::ReadFailed) &&
             m_noticePath == path) {
             m_noticeKind = NoticeKind::None;
             emit sigSaveNoticeCleared();
+            // The other file still failing is what the notice says now.
+            if (!m_failures.isEmpty()) {
+                const auto other = m_failures.cbegin();
+                setNotice(other.value().kind, other.key(), other.value().why, QString());
+                emit sigSaveFailed(noticeText(true));
+            }
         }
     }
     return true;
@@ -368,20 +373,20 @@ void KConfigCommon::setNotice(NoticeKind kind, const QString& path, Reason why,
 }
 
 void KConfigCommon::reportWriteFailure(const QString& path, Reason why) {
-    const QString failure = QStringLiteral("%1|write|%2").arg(path).arg(int(why));
-    if (failure == m_failure)
+    const Failure failure{NoticeKind::WriteFailed, why};
+    if (m_failures.contains(path) && m_failures.value(path) == failure)
         return;  // the same failure again: already said
-    m_failure = failure;
+    m_failures.insert(path, failure);
     setNotice(NoticeKind::WriteFailed, path, why, QString());
     qWarning().noquote() << "settings:" << noticeText(false);
     emit sigSaveFailed(noticeText(true));
 }
 
 void KConfigCommon::reportReadFailure(const QString& path, Reason why) {
-    const QString failure = QStringLiteral("%1|read|%2").arg(path).arg(int(why));
-    if (failure == m_failure)
+    const Failure failure{NoticeKind::ReadFailed, why};
+    if (m_failures.contains(path) && m_failures.value(path) == failure)
         return;
-    m_failure = failure;
+    m_failures.insert(path, failure);
     setNotice(NoticeKind::ReadFailed, path, why, QString());
     qWarning().noquote() << "settings:" << noticeText(false);
     emit sigSaveFailed(noticeText(true));

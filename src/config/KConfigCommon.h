@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QMap>
 #include <QObject>
 #include <QSet>
@@ -149,5 +150,12 @@ private:
     Reason m_noticeReason = Reason::Unknown;
     QString m_noticeDetail;
     bool m_noticeDismissed = false;
-    QString m_failure;
+    struct Failure {
+        NoticeKind kind;
+        Reason why;
+        bool operator==(const Failure& other) const {
+            return kind == other.kind && why == other.why;
+        }
+    };
+    QHash<QString, Failure> m_failures;  // file -> how it fails now; none once written again
 };

@@ -270,6 +270,36 @@ private slots:
         QCOMPARE(failed.size(), 2);
     }
 
+    // Both files failing (a read-only folder, for root too: folders in their places): each is
+    // said once however the writes alternate; when one is written again the notice tells of the
+    // other.
+    void twoFailingFilesAreEachSaidOnce() {
+        auto store = freshStore();
+        QSignalSpy failed(store.get(), &KConfigCommon::sigSaveFailed);
+        QSignalSpy cleared(store.get(), &KConfigCommon::sigSaveNoticeCleared);
+        for (const QString& name : {QString("AppConfig.ini"), QString("DeviceFunction.ini")}) {
+            QVERIFY(QFile::remove(configPath(name)));
+            QVERIFY(QDir().mkpath(configPath(name)));
+        }
+        for (int i = 0; i < 3; ++i) {
+            store->setBrightness(130 + i);
+            store->setKeyValueWithKeyType(8, 42 + i);
+        }
+        QCOMPARE(failed.size(), 2);
+        QCOMPARE(store->getBrightness(), 132);
+        QCOMPARE(store->getValueByKeyType(8), 44);
+        QVERIFY(store->saveNotice().contains("DeviceFunction.ini"));
+
+        QVERIFY(QDir(configPath("DeviceFunction.ini")).removeRecursively());
+        store->setKeyValueWithKeyType(9, 29);
+        QCOMPARE(cleared.size(), 1);
+        QVERIFY2(store->saveNotice().contains("AppConfig.ini"), qPrintable(store->saveNotice()));
+        QCOMPARE(QSettings(configPath("DeviceFunction.ini"), QSettings::IniFormat)
+                     .value("ForwardKey")
+                     .toInt(),
+                 44);
+    }
+
     // A folder in place of the file at start: nothing can be read, the notice says so, nothing
     // is written over it and the defaults are in force.
     void unreadableFileAtStart() {
