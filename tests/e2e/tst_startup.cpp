@@ -49,6 +49,8 @@ private slots:
 
         const QString configDir = env.path("config/Pointora/config");
         QVERIFY(waitForFile(configDir + "/DeviceFunction.ini"));
+        // The file is made private and empty before its defaults are written into it.
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(configDir + "/DeviceFunction.ini").size() > 0, 15000);
         QSettings app(configDir + "/AppConfig.ini", QSettings::IniFormat);
         QCOMPARE(app.value("language").toString(), QString("zh"));
         QCOMPARE(app.value("brightness").toInt(), 128);
