@@ -62,10 +62,12 @@ QString KAccessStatus::noticeTextFor(const KAccessCheck::Result& result) {
                              .arg(nodes);
                 break;
             case KAccessCheck::What::BleMouse:
-                lines << tr("- the Bluetooth mouse (%1): its buttons are not taken over").arg(nodes);
+                lines
+                    << tr("- the Bluetooth mouse (%1): its buttons are not taken over").arg(nodes);
                 break;
             case KAccessCheck::What::BleKeyboard:
-                lines << tr("- the Bluetooth keyboard (%1): its keys are not taken over").arg(nodes);
+                lines
+                    << tr("- the Bluetooth keyboard (%1): its keys are not taken over").arg(nodes);
                 break;
             case KAccessCheck::What::Rule:
                 lines << tr("- the device rule %1 is not installed")
@@ -100,8 +102,9 @@ QString KAccessStatus::fixTextFor(const KAccessCheck::Result& result) {
         nodes << item.nodes;
     }
     if (devices)
-        lines << tr("Unplug the receiver and plug it in again (switch a Bluetooth device off and "
-                    "on again).");
+        lines << tr(
+            "Unplug the receiver and plug it in again (switch a Bluetooth device off and "
+            "on again).");
     if (uinput && uinput->error != ENOENT)
         lines << tr("Log out and in again for access to /dev/uinput.");
     if (!nodes.isEmpty())

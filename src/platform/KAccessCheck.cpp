@@ -8,10 +8,8 @@ struct NameRow {
 };
 
 constexpr NameRow kNames[] = {
-    {KAccessCheck::What::Uinput, "uinput"},
-    {KAccessCheck::What::Receiver, "receiver"},
-    {KAccessCheck::What::BleMouse, "ble-mouse"},
-    {KAccessCheck::What::BleKeyboard, "ble-keyboard"},
+    {KAccessCheck::What::Uinput, "uinput"},      {KAccessCheck::What::Receiver, "receiver"},
+    {KAccessCheck::What::BleMouse, "ble-mouse"}, {KAccessCheck::What::BleKeyboard, "ble-keyboard"},
     {KAccessCheck::What::Rule, "rule"},
 };
 

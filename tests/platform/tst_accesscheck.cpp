@@ -51,16 +51,16 @@ private slots:
         QFETCH(int, product);
         QFETCH(QString, expected);
         What what = What::Rule;
-        const bool ours = KLinuxAccessCheck::classify(quint16(bus), quint16(vendor),
-                                                      quint16(product), &what);
+        const bool ours =
+            KLinuxAccessCheck::classify(quint16(bus), quint16(vendor), quint16(product), &what);
         QCOMPARE(ours ? KAccessCheck::nameOf(what) : QString(), expected);
     }
 
     // Which nodes are refused, which rule folder holds the rule: what is reported missing and
     // which fix is offered.
     void cases_data() {
-        QTest::addColumn<QStringList>("refused");   // paths whose open fails with EACCES
-        QTest::addColumn<QString>("ruleIn");        // folder (of etc, run, usr, lib, prefix) or ""
+        QTest::addColumn<QStringList>("refused");  // paths whose open fails with EACCES
+        QTest::addColumn<QString>("ruleIn");       // folder (of etc, run, usr, lib, prefix) or ""
         QTest::addColumn<QStringList>("missing");
         QTest::addColumn<QStringList>("missingNodes");  // of every item but the rule, in order
         QTest::addColumn<QString>("fixHas");
@@ -68,43 +68,52 @@ private slots:
 
         const QString install = "sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/";
         QTest::newRow("all fine, rule in /etc")
-            << QStringList() << "etc" << QStringList() << QStringList() << "" << "";
+            << QStringList() << "etc" << QStringList() << QStringList() << ""
+            << "";
         QTest::newRow("all fine, rule in /run")
-            << QStringList() << "run" << QStringList() << QStringList() << "" << "";
+            << QStringList() << "run" << QStringList() << QStringList() << ""
+            << "";
         QTest::newRow("all fine, rule in /usr/lib")
-            << QStringList() << "usr" << QStringList() << QStringList() << "" << "";
+            << QStringList() << "usr" << QStringList() << QStringList() << ""
+            << "";
         QTest::newRow("all fine, rule in /lib")
-            << QStringList() << "lib" << QStringList() << QStringList() << "" << "";
+            << QStringList() << "lib" << QStringList() << QStringList() << ""
+            << "";
         QTest::newRow("all fine, rule under the prefix")
-            << QStringList() << "prefix" << QStringList() << QStringList() << "" << "";
+            << QStringList() << "prefix" << QStringList() << QStringList() << ""
+            << "";
         QTest::newRow("no rule, nodes open (a group grants them)")
-            << QStringList() << "" << QStringList{"rule"} << QStringList() << install
-            << "getfacl";
+            << QStringList() << "" << QStringList{"rule"} << QStringList() << install << "getfacl";
         QTest::newRow("no rule, everything refused")
-            << QStringList{"/dev/uinput", "/dev/hidraw0", "/dev/hidraw1", "/dev/input/event4",
-                           "/dev/input/event5", "/dev/hidraw3", "/dev/input/event9",
-                           "/dev/hidraw4", "/dev/input/event10"}
+            << QStringList{"/dev/uinput",       "/dev/hidraw0",      "/dev/hidraw1",
+                           "/dev/input/event4", "/dev/input/event5", "/dev/hidraw3",
+                           "/dev/input/event9", "/dev/hidraw4",      "/dev/input/event10"}
             << "" << QStringList{"uinput", "receiver", "ble-mouse", "ble-keyboard", "rule"}
-            << QStringList{"/dev/uinput", "/dev/hidraw0", "/dev/hidraw1", "/dev/input/event4",
-                           "/dev/input/event5", "/dev/hidraw3", "/dev/input/event9",
-                           "/dev/hidraw4", "/dev/input/event10"}
+            << QStringList{"/dev/uinput",       "/dev/hidraw0",      "/dev/hidraw1",
+                           "/dev/input/event4", "/dev/input/event5", "/dev/hidraw3",
+                           "/dev/input/event9", "/dev/hidraw4",      "/dev/input/event10"}
             << install << "getfacl";
         QTest::newRow("rule installed, uinput refused")
             << QStringList{"/dev/uinput"} << "etc" << QStringList{"uinput"}
-            << QStringList{"/dev/uinput"} << "Log out and in again" << "sudo cp";
+            << QStringList{"/dev/uinput"} << "Log out and in again"
+            << "sudo cp";
         QTest::newRow("rule installed, receiver's hidraw refused")
             << QStringList{"/dev/hidraw1"} << "usr" << QStringList{"receiver"}
-            << QStringList{"/dev/hidraw1"} << "getfacl /dev/hidraw1" << "Log out";
+            << QStringList{"/dev/hidraw1"} << "getfacl /dev/hidraw1"
+            << "Log out";
         QTest::newRow("rule installed, receiver's event node refused")
             << QStringList{"/dev/input/event5"} << "lib" << QStringList{"receiver"}
-            << QStringList{"/dev/input/event5"} << "Unplug the receiver" << "sudo cp";
+            << QStringList{"/dev/input/event5"} << "Unplug the receiver"
+            << "sudo cp";
         QTest::newRow("rule installed, Bluetooth keyboard refused")
             << QStringList{"/dev/input/event10"} << "etc" << QStringList{"ble-keyboard"}
-            << QStringList{"/dev/input/event10"} << "getfacl /dev/input/event10" << "uinput";
+            << QStringList{"/dev/input/event10"} << "getfacl /dev/input/event10"
+            << "uinput";
         QTest::newRow("rule installed, Bluetooth mouse and uinput refused")
             << QStringList{"/dev/uinput", "/dev/hidraw3"} << "run"
             << QStringList{"uinput", "ble-mouse"} << QStringList{"/dev/uinput", "/dev/hidraw3"}
-            << "getfacl /dev/uinput /dev/hidraw3" << "sudo cp";
+            << "getfacl /dev/uinput /dev/hidraw3"
+            << "sudo cp";
     }
     void cases() {
         QFETCH(QStringList, refused);

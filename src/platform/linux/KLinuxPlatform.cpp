@@ -1,8 +1,8 @@
 #include "platform/linux/KLinuxPlatform.h"
 
 #include "platform/KPacedInjector.h"
-#include "platform/linux/KLinuxAccessCheck.h"
 #include "platform/linux/KKeyboardLayoutTracker.h"
+#include "platform/linux/KLinuxAccessCheck.h"
 #include "platform/linux/KLinuxBluetoothInput.h"
 #include "platform/linux/KLinuxDesktopBackend.h"
 #include "platform/linux/KLinuxDeviceMonitor.h"

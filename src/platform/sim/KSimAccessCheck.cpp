@@ -17,6 +17,21 @@ const KAccessCheck::What kAll[] = {KAccessCheck::What::Uinput, KAccessCheck::Wha
                                    KAccessCheck::What::BleMouse, KAccessCheck::What::BleKeyboard,
                                    KAccessCheck::What::Rule};
 
+// The nodes a device of the simulation has, named as Linux names them.
+QStringList nodesOf(KAccessCheck::What what) {
+    switch (what) {
+        case KAccessCheck::What::Receiver:
+            return {"/dev/hidraw0",      "/dev/hidraw1",      "/dev/hidraw2",
+                    "/dev/input/event4", "/dev/input/event5", "/dev/input/event6"};
+        case KAccessCheck::What::BleMouse:
+            return {"/dev/hidraw3", "/dev/input/event7"};
+        case KAccessCheck::What::BleKeyboard:
+            return {"/dev/hidraw4", "/dev/input/event8"};
+        default:
+            return {};
+    }
+}
+
 QString deviceOf(KAccessCheck::What what) {
     return what == KAccessCheck::What::Uinput || what == KAccessCheck::What::Rule
                ? QString()
@@ -25,8 +40,7 @@ QString deviceOf(KAccessCheck::What what) {
 
 }  // namespace
 
-KSimAccessCheck::KSimAccessCheck(KSimController* controller, KSimDevices* devices,
-                                 QObject* parent)
+KSimAccessCheck::KSimAccessCheck(KSimController* controller, KSimDevices* devices, QObject* parent)
     : KAccessCheck(parent), m_controller(controller), m_devices(devices) {
     const QString wanted = qEnvironmentVariable("POINTORA_SIM_ACCESS").trimmed();
     if (!wanted.isEmpty()) {
@@ -47,8 +61,8 @@ KSimAccessCheck::KSimAccessCheck(KSimController* controller, KSimDevices* device
     updateState();
     controller->registerCommand("access", [this](const QStringList& args) {
         using Reply = KSimController::Reply;
-        const QString usage = QStringLiteral(
-            "usage: access deny|allow uinput|receiver|ble-mouse|ble-keyboard|rule");
+        const QString usage =
+            QStringLiteral("usage: access deny|allow uinput|receiver|ble-mouse|ble-keyboard|rule");
         What what;
         if (args.size() != 2 || (args.at(0) != "deny" && args.at(0) != "allow") ||
             !fromName(args.at(1), &what))
@@ -101,9 +115,7 @@ KAccessCheck::Result KSimAccessCheck::check() {
             // A device's nodes are refused only while it is there, as on Linux.
             if (!m_devices->isPresent(device))
                 continue;
-            for (const KSimDevices::Interface& iface : KSimDevices::interfacesOf(device))
-                if (!item.nodes.contains(QString::fromUtf8(iface.detail.devicePath)))
-                    item.nodes << QString::fromUtf8(iface.detail.devicePath);
+            item.nodes = nodesOf(what);
         }
         if (what != What::Rule) {
             item.error = EACCES;
@@ -132,8 +144,8 @@ void KSimAccessCheck::updateState() {
         if (isDenied(what))
             denied << nameOf(what);
     QMutexLocker lock(&m_mutex);
-    m_controller->setState("access", QJsonObject{{"denied", QJsonArray::fromStringList(denied)},
-                                                 {"missing",
-                                                  QJsonArray::fromStringList(m_lastMissing)},
-                                                 {"checks", m_checks}});
+    m_controller->setState("access",
+                           QJsonObject{{"denied", QJsonArray::fromStringList(denied)},
+                                       {"missing", QJsonArray::fromStringList(m_lastMissing)},
+                                       {"checks", m_checks}});
 }

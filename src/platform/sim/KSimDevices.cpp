@@ -659,8 +659,8 @@ bool KSimHookDriver::open() {
         // As on Linux: nothing is grabbed that could not be passed on.
         qWarning().noquote() << "cannot open /dev/uinput (Permission denied), needed to take "
                                 "over the receiver's buttons and keys";
-        m_devices->controller()->log(QJsonObject{
-            {"kind", "denied"}, {"node", "/dev/uinput"}, {"by", "usb"}});
+        m_devices->controller()->log(
+            QJsonObject{{"kind", "denied"}, {"node", "/dev/uinput"}, {"by", "usb"}});
         return false;
     }
     {
@@ -786,8 +786,8 @@ KSimLowLevelHookBackend::KSimLowLevelHookBackend(KSimDevices* devices, QObject* 
 
 bool KSimLowLevelHookBackend::installMouseHook(MouseProc proc) {
     if (m_devices->accessDenied(QStringLiteral("uinput"))) {
-        m_devices->controller()->log(QJsonObject{
-            {"kind", "denied"}, {"node", "/dev/uinput"}, {"by", "ble-mouse"}});
+        m_devices->controller()->log(
+            QJsonObject{{"kind", "denied"}, {"node", "/dev/uinput"}, {"by", "ble-mouse"}});
         return false;  // nothing can be taken over without pass-through, as on Linux
     }
     const bool was = hasMouseHook();
@@ -806,8 +806,8 @@ void KSimLowLevelHookBackend::removeMouseHook() {
 
 bool KSimLowLevelHookBackend::installKeyboardHook(KeyboardProc proc) {
     if (m_devices->accessDenied(QStringLiteral("uinput"))) {
-        m_devices->controller()->log(QJsonObject{
-            {"kind", "denied"}, {"node", "/dev/uinput"}, {"by", "ble-keyboard"}});
+        m_devices->controller()->log(
+            QJsonObject{{"kind", "denied"}, {"node", "/dev/uinput"}, {"by", "ble-keyboard"}});
         return false;  // nothing can be taken over without pass-through, as on Linux
     }
     const bool was = hasKeyboardHook();
