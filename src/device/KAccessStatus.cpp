@@ -44,30 +44,23 @@ QString KAccessStatus::fixText() const {
 }
 
 QString KAccessStatus::noticeTextFor(const KAccessCheck::Result& result) {
-    if (result.ok())
-        return QString();
     QStringList lines;
-    lines << tr("Pointora cannot use everything it needs:");
     for (const KAccessCheck::Item& item : result.items) {
-        const QString nodes = item.nodes.join(QStringLiteral(", "));
         switch (item.what) {
             case KAccessCheck::What::Uinput:
-                lines << tr("- %1 (%2): assigned functions do nothing and no device is taken "
-                            "over")
-                             .arg(nodes, item.reason);
+                lines << tr("- %1 (%2): assigned functions do nothing")
+                             .arg(item.nodes.join(QStringLiteral(", ")), item.reason);
                 break;
             case KAccessCheck::What::Receiver:
-                lines << tr("- the receiver (%1): its buttons and keys are not taken over and "
-                            "pairing fails")
-                             .arg(nodes);
+                lines << tr(
+                    "- the receiver's device nodes: its keys are not taken over, pairing "
+                    "fails");
                 break;
             case KAccessCheck::What::BleMouse:
-                lines
-                    << tr("- the Bluetooth mouse (%1): its buttons are not taken over").arg(nodes);
+                lines << tr("- the Bluetooth mouse's device nodes: its buttons are not taken over");
                 break;
             case KAccessCheck::What::BleKeyboard:
-                lines
-                    << tr("- the Bluetooth keyboard (%1): its keys are not taken over").arg(nodes);
+                lines << tr("- the Bluetooth keyboard's device nodes: its keys are not taken over");
                 break;
             case KAccessCheck::What::Rule:
                 lines << tr("- the device rule %1 is not installed")
@@ -86,7 +79,7 @@ QString KAccessStatus::fixTextFor(const KAccessCheck::Result& result) {
     if (uinput && uinput->error == ENOENT)
         lines << tr("Load the uinput module: sudo modprobe uinput");
     if (result.has(KAccessCheck::What::Rule)) {
-        lines << tr("Install the device rule (the Debian package installs it), from the sources:")
+        lines << tr("Install the rule (the Debian package installs it), from the sources:")
               << QStringLiteral(
                      "sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/ && sudo udevadm "
                      "control --reload-rules && sudo udevadm trigger")

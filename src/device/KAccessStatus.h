@@ -25,7 +25,8 @@ public:
     Q_INVOKABLE bool isComplete() const { return m_result.ok(); }
     // The names of what is missing ("uinput", "receiver", "ble-mouse", "ble-keyboard", "rule").
     Q_INVOKABLE QStringList missing() const { return m_result.names(); }
-    // What is missing and what it costs, one line each (translated); empty when nothing is.
+    // What is missing and what it costs, one line each (translated); empty when nothing is. The
+    // nodes themselves are named in the log and in the fix's getfacl command.
     Q_INVOKABLE QString noticeText() const;
     // What to do about it (translated); empty when nothing is missing.
     Q_INVOKABLE QString fixText() const;
