@@ -4,6 +4,7 @@
 #include "app/KMsgManager.h"
 #include "app/KResources.h"
 #include "config/KConfigCommon.h"
+#include "device/KAccessStatus.h"
 #include "device/KDeviceHook.h"
 #include "device/KDeviceWatcher.h"
 #include "net/KNetCommon.h"
@@ -70,6 +71,8 @@ bool AppManager::init() {
     m_funcCommon.buildCatalogue();
     registerQml();
     m_deviceHook->startHookFromWatcher();
+    // What the program lacks for its devices, logged and shown on the main page.
+    KAccessStatus::instance()->recheck();
     // Every device is let go in order when the program ends: held keys released, grabs ended.
     connect(qApp, &QCoreApplication::aboutToQuit, m_deviceHook, &KDeviceHook::stop);
     return true;
@@ -129,6 +132,7 @@ void AppManager::registerQml() {
     context->setContextProperty(QStringLiteral("KDeviceHook"), m_deviceHook);
     context->setContextProperty(QStringLiteral("KWinSimulator"), m_winSimulator);
     context->setContextProperty(QStringLiteral("KMouseSensitivity"), &m_mouseSensitivity);
+    context->setContextProperty(QStringLiteral("KAccessStatus"), KAccessStatus::instance());
     m_uiManager.load();
 }
 

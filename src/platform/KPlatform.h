@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+class KAccessCheck;
 class KDesktopBackend;
 class KDeviceMonitor;
 class KHidBackend;
@@ -49,6 +50,9 @@ public:
     virtual KRawInputBackend* rawInputBackend() = 0;
     virtual KHookDriver* hookDriver() = 0;
     virtual KLowLevelHookBackend* lowLevelHookBackend() = 0;
+    // What the program lacks to use the devices (node permissions, the device rule); created on
+    // first use, main thread only.
+    virtual KAccessCheck* accessCheck() = 0;
 
 protected:
     explicit KPlatform(QObject* parent = nullptr);

@@ -99,7 +99,20 @@ class TestDevicesE2e : public QObject {
                 return QStringLiteral("%1 %2 %3 %4")
                     .arg(kind, o.value("device").toString(), o.value("event").toString(),
                          o.value("down").toBool() ? "down" : "up");
+            if (kind == "access") {
+                QStringList missing;
+                for (const QJsonValue& v : o.value("missing").toArray())
+                    missing << v.toString();
+                return QStringLiteral("access [%1]").arg(missing.join(','));
+            }
             return kind;
+        }
+        QStringList missing() {
+            QStringList names;
+            for (const QJsonValue& v :
+                 state().value("access").toObject().value("missing").toArray())
+                names << v.toString();
+            return names;
         }
         // Waits until the lines matching pattern number count, collecting everything seen.
         bool waitFor(QStringList* seen, const QString& pattern, int count, int timeoutMs = 5000) {
@@ -184,6 +197,63 @@ private slots:
         QVERIFY(p.process->waitForFinished(10000));
         seen.clear();
         QVERIFY2(p.waitFor(&seen, "^gamma-restore$", 1, 2000), qPrintable(seen.join('\n')));
+    }
+
+    // Without /dev/uinput nothing can be taken over: the receiver's buttons stay the system's,
+    // and the access check names what is missing in the simulation's state and log and in the
+    // program's log. Granted, the check that a device change brings finds nothing missing and
+    // the receiver is taken over.
+    void accessCheckFollowsThePermissions() {
+        Program p("receiver", "[General]\nForwardKey=42\n", "[General]\nlanguage=en\n", {"-d"},
+                  {{"POINTORA_SIM_ACCESS", "deny:uinput"}});
+        QVERIFY(p.process->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(p.state().value("access").toObject().value("checks").toInt() >= 1,
+                                 15000);
+        QCOMPARE(p.missing(), QStringList{"uinput"});
+        QStringList seen;
+        QVERIFY2(p.waitFor(&seen, "^access \\[uinput\\]$", 1), qPrintable(seen.join('\n')));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !p.runner.logLines().filter("access check: missing uinput (/dev/uinput").isEmpty(),
+            5000);
+        QVERIFY(p.hooks().isEmpty());
+        QCOMPARE(p.command("press forward"), QString("ok"));
+        QVERIFY2(p.waitFor(&seen, "^system receiver forward", 2), qPrintable(seen.join('\n')));
+        QVERIFY(seen.filter(QRegularExpression("^key ")).isEmpty());
+
+        QCOMPARE(p.command("access allow uinput"), QString("ok"));
+        QCOMPARE(p.command("attach ble-mouse"), QString("ok"));
+        seen.clear();
+        QVERIFY2(p.waitFor(&seen, "^access \\[\\]$", 1), qPrintable(seen.join('\n')));
+        QCOMPARE(p.missing(), QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !p.runner.logLines().filter("access check: nothing missing").isEmpty(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(p.hooks(), QStringList{"usb"}, 5000);
+        QCOMPARE(p.command("press forward"), QString("ok"));
+        seen.clear();
+        QVERIFY2(p.waitFor(&seen, "^key ", 4), qPrintable(seen.join('\n')));
+        QCOMPARE(seen.filter(QRegularExpression("^key ")), showDesktop());
+    }
+
+    // A receiver whose nodes are refused is not taken over either, and its pairing interface
+    // does not open; a refused Bluetooth mouse keeps its buttons too.
+    void refusedNodesAreNotTakenOver() {
+        Program p("receiver", "[General]\nForwardKey=42\n", QByteArray(), {},
+                  {{"POINTORA_SIM_ACCESS", "deny:receiver,ble-mouse"}});
+        QVERIFY(p.process->waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(p.missing(), QStringList{"receiver"}, 15000);
+        QStringList seen;
+        QCOMPARE(p.command("press forward"), QString("ok"));
+        QVERIFY2(p.waitFor(&seen, "^system receiver forward", 2), qPrintable(seen.join('\n')));
+        QVERIFY(seen.filter(QRegularExpression("^key |^swallowed")).isEmpty());
+
+        QCOMPARE(p.command("detach receiver"), QString("ok"));
+        QCOMPARE(p.command("attach ble-mouse"), QString("ok"));
+        QTRY_COMPARE_WITH_TIMEOUT(p.missing(), QStringList{"ble-mouse"}, 5000);
+        seen.clear();
+        p.newLog();
+        QCOMPARE(p.command("press forward via ble"), QString("ok"));
+        QVERIFY2(p.waitFor(&seen, "^system ble-mouse forward", 2), qPrintable(seen.join('\n')));
+        QVERIFY(seen.filter(QRegularExpression("^key |^swallowed")).isEmpty());
     }
 
     void bluetoothMouseForwardAndAnotherMouse() {

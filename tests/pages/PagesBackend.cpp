@@ -9,6 +9,7 @@
 #include "cloud/CloudRunner.h"
 #include "common/SimDevices.h"
 #include "config/KConfigCommon.h"
+#include "device/KAccessStatus.h"
 #include "device/KDeviceHook.h"
 #include "device/KDeviceWatcher.h"
 #include "net/KNetCommon.h"
@@ -59,6 +60,7 @@ PagesBackend::PagesBackend(QObject* parent) : QObject(parent) {
     m_app->loadLanguage();
     m_app->funcCommon()->buildCatalogue();
     KDeviceHook::instance()->startHookFromWatcher();
+    KAccessStatus::instance()->recheck();
 }
 
 PagesBackend::~PagesBackend() {
@@ -136,6 +138,7 @@ void PagesBackend::publish(QQmlEngine* engine) {
     context->setContextProperty("KDeviceHook", KDeviceHook::instance());
     context->setContextProperty("KWinSimulator", KWinSimulator::instance());
     context->setContextProperty("KMouseSensitivity", m_app->mouseSensitivity());
+    context->setContextProperty("KAccessStatus", KAccessStatus::instance());
     context->setContextProperty("PagesBackend", this);
 }
 
@@ -231,5 +234,8 @@ void PagesBackend::reset() {
     KWinSimulator::instance()->dismissFunctionNotice();
     config->dismissSaveNotice();
     simCommand("desktop x11");
+    for (const char* what : {"uinput", "receiver", "ble-mouse", "ble-keyboard", "rule"})
+        simCommand(QStringLiteral("access allow ") + QLatin1String(what));
     setDevices(true, false, false);
+    KAccessStatus::instance()->recheck();
 }

@@ -4,7 +4,7 @@
 // application manager with its wiring (device hook to device simulator, configuration changes to
 // both) and the hook started, every object it publishes, real, on the simulated platform, and a
 // running pointora-cloud on a free loopback port with its data in a temporary folder. Published as
-// the twelve context properties of the program plus "PagesBackend", through which tests drive the
+// the context properties of the program plus "PagesBackend", through which tests drive the
 // simulated system and look at the service.
 // Create after the QApplication exists, with POINTORA_PLATFORM=sim, a private configuration
 // location and, for simLog(), POINTORA_SIM_LOG.

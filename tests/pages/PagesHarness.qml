@@ -18,7 +18,8 @@ QtObject {
     property var mShots: ["welcome", "unpair", "main", "main_bluetooth", "main_logged_in",
         "sync_popup", "tip", "login", "login_tip", "register", "register_tip", "forgot_email",
         "forgot_code", "forgot_password", "forgot_failed", "update", "driver_fix", "restore",
-        "language_tips", "profile", "about", "pair", "device_notice"]
+        "language_tips", "profile", "about", "pair", "device_notice", "access_notice",
+        "access_notice_rule_installed"]
 
     function page() {
         return mWindow.mPageMain
@@ -150,6 +151,16 @@ QtObject {
         case "device_notice":
             p.mTop2.sigFunctionClicked()
             PagesBackend.refuseDevice("/dev/input/event7", "USB Game Pad", 1)
+            return 500
+        case "access_notice":
+            PagesBackend.simCommand("access deny rule")
+            PagesBackend.simCommand("access deny uinput")
+            PagesBackend.simCommand("access deny receiver")
+            KAccessStatus.recheck()
+            return 500
+        case "access_notice_rule_installed":
+            PagesBackend.simCommand("access allow rule")
+            KAccessStatus.recheck()
             return 500
         }
         return 0

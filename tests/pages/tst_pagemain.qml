@@ -98,6 +98,79 @@ Item {
             verify(!findChild(again, "deviceNotice").visible)
         }
 
+        // What the program lacks is named with the exact fix while it lacks it: the command
+        // that installs the rule when the rule is missing, the replug and getfacl advice when
+        // only a node is refused; "Check again" hides it once everything is granted.
+        function test_accessNotice() {
+            var notice = findChild(page, "accessNotice")
+            verify(notice)
+            verify(!notice.visible)
+            compare(PagesBackend.simCommand("access deny rule"), "ok")
+            compare(PagesBackend.simCommand("access deny receiver"), "ok")
+            var check = findChild(page, "accessNoticeCheck")
+            verify(check)
+            // The notice is hidden, so the check is run as the button would.
+            KAccessStatus.recheck()
+            tryVerify(function () { return notice.visible }, 5000)
+            var text = findChild(page, "accessNoticeText").text
+            var fix = findChild(page, "accessNoticeFix").text
+            verify(text.indexOf("70-pointora.rules") >= 0, text)
+            verify(text.split("\n").length === 2, text)  // the receiver and the rule
+            verify(text.indexOf("/dev/uinput") < 0, text)
+            verify(fix.indexOf("sudo cp packaging/udev/70-pointora.rules /etc/udev/rules.d/ && "
+                               + "sudo udevadm control --reload-rules && sudo udevadm trigger")
+                   >= 0, fix)
+            verify(fix.indexOf("Debian") >= 0 || fix.indexOf("软件包") >= 0, fix)
+
+            // The rule is installed, the receiver's nodes are still refused.
+            compare(PagesBackend.simCommand("access allow rule"), "ok")
+            mouseClick(check)
+            tryVerify(function () {
+                return findChild(page, "accessNoticeText").text.indexOf("70-pointora.rules") < 0
+            }, 5000)
+            verify(notice.visible)
+            fix = findChild(page, "accessNoticeFix").text
+            verify(fix.indexOf("sudo cp") < 0, fix)
+            verify(fix.indexOf("getfacl /dev/hidraw0") >= 0, fix)
+
+            compare(PagesBackend.simCommand("access allow receiver"), "ok")
+            mouseClick(check)
+            tryVerify(function () { return !notice.visible }, 5000)
+            verify(KAccessStatus.isComplete())
+        }
+
+        // A device that arrives is checked at once: a refused Bluetooth mouse brings the notice,
+        // its leaving takes it away again.
+        function test_accessNoticeFollowsTheDevices() {
+            var notice = findChild(page, "accessNotice")
+            KDeviceWatcher.startWatch()  // as the window does after its welcome page
+            compare(PagesBackend.simCommand("access deny ble-mouse"), "ok")
+            KAccessStatus.recheck()
+            verify(!notice.visible)  // denied, but not there
+            PagesBackend.setDevices(true, true, false)
+            tryVerify(function () { return notice.visible }, 5000)
+            var fix = findChild(page, "accessNoticeFix").text
+            verify(fix.indexOf("getfacl /dev/hidraw3 /dev/input/event7") >= 0, fix)
+            PagesBackend.setDevices(true, false, false)
+            tryVerify(function () { return !notice.visible }, 5000)
+        }
+
+        // The access notice keeps below the other notices and clear of the left column.
+        function test_accessNoticeLeavesRoom() {
+            compare(PagesBackend.simCommand("access deny uinput"), "ok")
+            KAccessStatus.recheck()
+            var notice = findChild(page, "accessNotice")
+            tryVerify(function () { return notice.visible }, 5000)
+            PagesBackend.refuseDevice("/dev/input/event7", "Game Pad", 2)
+            var device = findChild(page, "deviceNotice")
+            tryVerify(function () { return device.visible }, 5000)
+            verify(device.y + device.height <= notice.y, "the notices overlap")
+            verify(notice.x >= KLocator.getScaleLength(300), "the notice covers the menu")
+            verify(notice.y + notice.height <= page.height, "the notice leaves the page")
+            mouseClick(findChild(page, "accessNoticeClose"))
+            verify(!notice.visible)
+        }
+
         // A function that cannot work in this session shows its tip, whichever function it is,
         // above the device notice, until closed; a page made afterwards does not show it again.
         function test_functionNotice() {

@@ -2,6 +2,7 @@
 
 #include "platform/KPacedInjector.h"
 #include "platform/linux/KKeyboardLayoutTracker.h"
+#include "platform/linux/KLinuxAccessCheck.h"
 #include "platform/linux/KLinuxBluetoothInput.h"
 #include "platform/linux/KLinuxDesktopBackend.h"
 #include "platform/linux/KLinuxDeviceMonitor.h"
@@ -112,4 +113,10 @@ KLowLevelHookBackend* KLinuxPlatform::lowLevelHookBackend() {
     if (!m_hooks)
         m_hooks = new KLinuxLowLevelHookBackend(rawInput, monitor, this);
     return m_hooks;
+}
+
+KAccessCheck* KLinuxPlatform::accessCheck() {
+    if (!m_access)
+        m_access = new KLinuxAccessCheck(KLinuxAccessCheck::Options(), this);
+    return m_access;
 }

@@ -28,6 +28,7 @@ public:
     KRawInputBackend* rawInputBackend() override;
     KHookDriver* hookDriver() override;
     KLowLevelHookBackend* lowLevelHookBackend() override;
+    KAccessCheck* accessCheck() override;
 
 private:
     QMutex m_inputMutex;
@@ -47,4 +48,5 @@ private:
     KRawInputBackend* m_rawInput = nullptr;
     KHookDriver* m_driver = nullptr;
     KLowLevelHookBackend* m_hooks = nullptr;
+    KAccessCheck* m_access = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/KHidReportDescriptor.h"
 #include "platform/KHookCodes.h"
+#include "platform/sim/KSimAccessCheck.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -337,8 +338,19 @@ void KSimDevices::setPairingAccessCheck(std::function<bool()> denied) {
 }
 
 bool KSimDevices::pairingAccessDenied() {
+    if (accessDenied(QStringLiteral("receiver")))
+        return true;
     QMutexLocker lock(&m_pairingMutex);
     return m_pairingDenied && m_pairingDenied();
+}
+
+bool KSimDevices::accessDenied(const QString& what) const {
+    KAccessCheck::What kind;
+    if (!m_access || !KAccessCheck::fromName(what, &kind))
+        return false;
+    if (kind == KAccessCheck::What::BleMouse || kind == KAccessCheck::What::BleKeyboard)
+        return !m_access->bluetoothGranted();
+    return m_access->isDenied(kind);
 }
 
 bool KSimDevices::pairingOutput(const uchar* report, int length) {
@@ -484,6 +496,12 @@ void KSimDevices::throughHooks(const Event& event, const QString& device) {
             continue;
         }
         bool swallowed = false;
+        if (accessDenied(device)) {
+            // Not taken over: its node could not be opened, so the hooks never see it, and
+            // neither does the raw input that comes from the same node.
+            logEvent("system", logged, event.name, phase);
+            continue;
+        }
         if (event.kind == Event::Consumer) {
             KKeyboardHookRecord record;
             record.vkCode = KHookValues::vkForConsumerUsage(event.usage);
@@ -637,6 +655,14 @@ KSimHookDriver::KSimHookDriver(KSimDevices* devices, QObject* parent)
 }
 
 bool KSimHookDriver::open() {
+    if (m_devices->accessDenied(QStringLiteral("uinput"))) {
+        // As on Linux: nothing is grabbed that could not be passed on.
+        qWarning().noquote() << "cannot open /dev/uinput (Permission denied), needed to take "
+                                "over the receiver's buttons and keys";
+        m_devices->controller()->log(
+            QJsonObject{{"kind", "denied"}, {"node", "/dev/uinput"}, {"by", "usb"}});
+        return false;
+    }
     {
         QMutexLocker lock(&m_mutex);
         m_open = true;
@@ -730,6 +756,9 @@ quint32 KSimHookDriver::keyboardMask() const {
 }
 
 bool KSimHookDriver::deliver(quint32 code, bool press) {
+    // The receiver's event nodes could not be opened: the system has its keys.
+    if (m_devices->accessDenied(QStringLiteral("receiver")))
+        return false;
     std::shared_ptr<KHookSemaphore> semaphore;
     {
         QMutexLocker lock(&m_mutex);
@@ -756,6 +785,11 @@ KSimLowLevelHookBackend::KSimLowLevelHookBackend(KSimDevices* devices, QObject* 
 }
 
 bool KSimLowLevelHookBackend::installMouseHook(MouseProc proc) {
+    if (m_devices->accessDenied(QStringLiteral("uinput"))) {
+        m_devices->controller()->log(
+            QJsonObject{{"kind", "denied"}, {"node", "/dev/uinput"}, {"by", "ble-mouse"}});
+        return false;  // nothing can be taken over without pass-through, as on Linux
+    }
     const bool was = hasMouseHook();
     m_mouseProc = std::move(proc);
     if (!was)
@@ -771,6 +805,11 @@ void KSimLowLevelHookBackend::removeMouseHook() {
 }
 
 bool KSimLowLevelHookBackend::installKeyboardHook(KeyboardProc proc) {
+    if (m_devices->accessDenied(QStringLiteral("uinput"))) {
+        m_devices->controller()->log(
+            QJsonObject{{"kind", "denied"}, {"node", "/dev/uinput"}, {"by", "ble-keyboard"}});
+        return false;  // nothing can be taken over without pass-through, as on Linux
+    }
     const bool was = hasKeyboardHook();
     m_keyboardProc = std::move(proc);
     if (!was)

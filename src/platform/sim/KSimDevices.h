@@ -14,6 +14,7 @@
 
 #include <functional>
 
+class KSimAccessCheck;
 class KSimHookDriver;
 class KSimLowLevelHookBackend;
 class KSimRawInputBackend;
@@ -56,6 +57,10 @@ public:
     void setLowLevelHooks(KSimLowLevelHookBackend* hooks) { m_hooks = hooks; }
     void setRawInput(KSimRawInputBackend* rawInput) { m_rawInput = rawInput; }
     void setMonitor(KSimDeviceMonitor* monitor) { m_monitor = monitor; }
+    // The simulated permissions: what they deny is refused as on Linux.
+    void setAccess(KSimAccessCheck* access) { m_access = access; }
+    // Whether the node kind ("uinput", "receiver", ...) is denied; safe from any thread.
+    bool accessDenied(const QString& what) const;
     // The firmware that answers the reports of the receiver's pairing interface: it takes each
     // output report and fills each input report (report ID in byte 0 on entry). Without one,
     // output reports are taken and input reports come back zero-filled. Called from the thread
@@ -99,6 +104,7 @@ private:
     KSimLowLevelHookBackend* m_hooks = nullptr;
     KSimRawInputBackend* m_rawInput = nullptr;
     KSimDeviceMonitor* m_monitor = nullptr;
+    KSimAccessCheck* m_access = nullptr;
 };
 
 class KSimHidBackend : public KHidBackend {

@@ -1,6 +1,7 @@
 #include "platform/sim/KSimPlatform.h"
 
 #include "platform/KPacedInjector.h"
+#include "platform/sim/KSimAccessCheck.h"
 #include "platform/sim/KSimController.h"
 #include "platform/sim/KSimDesktopBackend.h"
 #include "platform/sim/KSimDevices.h"
@@ -49,6 +50,10 @@ KSimPlatform::KSimPlatform(QObject* parent)
     m_firmware = std::make_unique<KSimReceiverFirmware>();
     m_firmware->serve(m_devices);
     m_firmware->registerCommands(m_controller);
+    // The simulated permissions (POINTORA_SIM_ACCESS, "access deny|allow NAME") at once too:
+    // the devices refuse what they deny from the start.
+    m_access = new KSimAccessCheck(m_controller, m_devices, this);
+    m_devices->setAccess(m_access);
 }
 
 KSimPlatform::~KSimPlatform() = default;
@@ -83,4 +88,8 @@ KHookDriver* KSimPlatform::hookDriver() {
 
 KLowLevelHookBackend* KSimPlatform::lowLevelHookBackend() {
     return m_hooks;
+}
+
+KAccessCheck* KSimPlatform::accessCheck() {
+    return m_access;
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class KSimAccessCheck;
 class KSimController;
 class KSimDesktopBackend;
 class KSimDevices;
@@ -36,6 +37,7 @@ public:
     KRawInputBackend* rawInputBackend() override;
     KHookDriver* hookDriver() override;
     KLowLevelHookBackend* lowLevelHookBackend() override;
+    KAccessCheck* accessCheck() override;
     // The simulated devices behind those backends.
     KSimDevices* simDevices() const { return m_devices; }
     KSimReceiverFirmware* receiverFirmware() const { return m_firmware.get(); }
@@ -55,4 +57,5 @@ private:
     KSimHookDriver* m_driver = nullptr;
     KSimLowLevelHookBackend* m_hooks = nullptr;
     std::unique_ptr<KSimReceiverFirmware> m_firmware;
+    KSimAccessCheck* m_access = nullptr;
 };

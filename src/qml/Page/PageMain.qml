@@ -206,14 +206,141 @@ Rectangle {
         }
     }
 
+    // What the program lacks to use the devices (node permissions, the device rule) and the
+    // exact fix; "Check again" runs the check once more. Shown while anything is missing, at the
+    // bottom of the device area, over the language and autorun row rather than the device
+    // picture; closed, it stays away until the outcome of a check changes.
+    Rectangle {
+        id: mAccessNotice
+        objectName: "accessNotice"
+        property string text: KAccessStatus.noticeText()
+        property string fix: KAccessStatus.fixText()
+        property bool dismissed: false
+        anchors.right: parent.right
+        anchors.rightMargin: KLocator.getScaleLength(16)
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: KLocator.getScaleLength(12)
+        z: 2
+        visible: text !== "" && !dismissed
+        width: Math.min(parent.width - KLocator.getScaleLength(332),
+                        Math.max(mAccessTitle.implicitWidth + mAccessCheck.width,
+                                 mAccessText.implicitWidth, mAccessFix.implicitWidth)
+                        + KLocator.getScaleLength(72))
+        height: mAccessHead.height + mAccessText.paintedHeight + mAccessFix.paintedHeight
+                + KLocator.getScaleLength(32)
+        radius: KLocator.getScaleLength(10)
+        color: "#23262d"
+        opacity: 0.94
+
+        function refresh() {
+            text = KAccessStatus.noticeText()
+            fix = KAccessStatus.fixText()
+            dismissed = false
+        }
+
+        // The title and "Check again" share the first row.
+        Item {
+            id: mAccessHead
+            anchors.left: parent.left
+            anchors.leftMargin: KLocator.getScaleLength(20)
+            anchors.right: mAccessClose.left
+            anchors.rightMargin: KLocator.getScaleLength(12)
+            anchors.top: parent.top
+            anchors.topMargin: KLocator.getScaleLength(10)
+            height: Math.max(mAccessTitle.paintedHeight, mAccessCheck.height)
+
+            Text {
+                id: mAccessTitle
+                anchors.left: parent.left
+                anchors.right: mAccessCheck.left
+                anchors.rightMargin: KLocator.getScaleLength(10)
+                anchors.verticalCenter: parent.verticalCenter
+                text: qsTr("Pointora lacks access to what it needs:")
+                elide: Text.ElideRight
+                font.family: Qt.application.font.family
+                font.pointSize: 10
+                font.bold: true
+                color: "#ffb648"
+            }
+            KSureBtn {
+                id: mAccessCheck
+                objectName: "accessNoticeCheck"
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                mFontSize: 9
+                implicitHeight: KLocator.getScaleLength(28)
+                mSureStr: qsTr("Check again")
+                onClicked: {
+                    KAccessStatus.recheck()
+                    mAccessNotice.refresh()
+                }
+            }
+        }
+        Text {
+            id: mAccessText
+            objectName: "accessNoticeText"
+            anchors.left: mAccessHead.left
+            anchors.right: mAccessHead.right
+            anchors.top: mAccessHead.bottom
+            anchors.topMargin: KLocator.getScaleLength(4)
+            text: mAccessNotice.text
+            wrapMode: Text.Wrap
+            font.family: Qt.application.font.family
+            font.pointSize: 10
+            color: "#ffb648"
+        }
+        TextEdit {
+            id: mAccessFix
+            objectName: "accessNoticeFix"
+            anchors.left: mAccessHead.left
+            anchors.right: parent.right
+            anchors.rightMargin: KLocator.getScaleLength(20)
+            anchors.top: mAccessText.bottom
+            anchors.topMargin: KLocator.getScaleLength(6)
+            text: mAccessNotice.fix
+            // The commands can be selected and copied.
+            readOnly: true
+            selectByMouse: true
+            wrapMode: Text.Wrap
+            font.family: Qt.application.font.family
+            font.pointSize: 10
+            color: "#ffffff"
+            selectionColor: "#4c84ff"
+        }
+        Text {
+            id: mAccessClose
+            objectName: "accessNoticeClose"
+            anchors.right: parent.right
+            anchors.rightMargin: KLocator.getScaleLength(16)
+            anchors.top: parent.top
+            anchors.topMargin: KLocator.getScaleLength(8)
+            text: "\u00d7"
+            font.pointSize: 14
+            color: "#959daf"
+            MouseArea {
+                anchors.fill: parent
+                anchors.margins: -KLocator.getScaleLength(8)
+                onClicked: mAccessNotice.dismissed = true
+            }
+        }
+    }
+
+    Connections {
+        target: KAccessStatus
+        function onSigAccessChanged() {
+            mAccessNotice.refresh()
+        }
+    }
+
     // A device of the program's that stays the system's, and why; shown until it is closed.
     Rectangle {
         id: mDeviceNotice
         objectName: "deviceNotice"
         property string text: KDeviceHook.deviceNotice()
         anchors.horizontalCenter: parent.horizontalCenter
-        anchors.bottom: parent.bottom
-        anchors.bottomMargin: KLocator.getScaleLength(140)
+        anchors.bottom: mAccessNotice.visible ? mAccessNotice.top : parent.bottom
+        anchors.bottomMargin: mAccessNotice.visible ? KLocator.getScaleLength(10)
+                                                    : KLocator.getScaleLength(140)
         z: 2
         visible: text !== ""
         width: Math.min(parent.width - KLocator.getScaleLength(80),
