@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -38,6 +39,23 @@ void quitOnTerminationSignals(QCoreApplication* app) {
     ::sigaction(SIGINT, &action, nullptr);
 }
 
+void reportUnreachableFirstCopy(const KSingleApplication& app) {
+    const QString lock = KSingleApplication::lockPath(app.id());
+    const qint64 pid = app.holderPid();
+    const QString holder =
+        pid > 0 ? QStringLiteral("process %1").arg(pid) : QStringLiteral("another process");
+    const QString text =
+        QStringLiteral(
+            "Pointora: another copy seems to be running (the lock file %1 is held by %2), but it "
+            "did not answer within 2 seconds, so its window could not be shown. If that copy "
+            "hangs, end it; if no copy of Pointora is running, delete %1 and start Pointora "
+            "again.")
+            .arg(lock, holder);
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    if (KLog::isInstalled())
+        KLog::write(QtWarningMsg, text);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -52,8 +70,12 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral(APP_NAME));
     KSingleApplication app(QStringLiteral(APP_INSTANCE_ID), argc, argv);
     if (app.isRunning()) {
-        app.sendMessage(QStringLiteral(APP_INSTANCE_ID), 2000);
-        return 0;
+        // 0: the running copy was told to show its window. 1: the lock is held but nobody
+        // answered, so nothing was shown; say why instead of ending silently.
+        if (app.sendMessage(QStringLiteral(APP_INSTANCE_ID), 2000))
+            return 0;
+        reportUnreachableFirstCopy(app);
+        return 1;
     }
     // The program lives in the tray: hiding or closing its window does not end it.
     app.setQuitOnLastWindowClosed(false);
