@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -78,15 +79,14 @@ QString chooseRuntimeDirectory() {
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     QStringList candidates{QDir::tempPath() + QStringLiteral("/pointora-") +
                            QString::number(::getuid())};
-    if (!cache.isEmpty()) {
-        QDir().mkpath(cache + QStringLiteral("/Pointora"));
+    if (!cache.isEmpty())
         candidates << cache + QStringLiteral("/Pointora/runtime-") + QSysInfo::machineHostName();
-    }
     for (const QString& candidate : candidates) {
         if (!fitsSocketAddress(candidate)) {
             notes << QStringLiteral("%1 is not used: its path is too long").arg(candidate);
             continue;
         }
+        QDir().mkpath(QFileInfo(candidate).path());
         if (makePrivateDirectory(candidate, &why)) {
             qWarning().noquote() << notes.join(QStringLiteral("; ")) +
                                         QStringLiteral(

@@ -3,6 +3,7 @@
 #include "app/KLog.h"
 #include "app/KSingleApplication.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 #include <QStringList>
 
@@ -68,7 +69,20 @@ int main(int argc, char* argv[]) {
 
     // The settings location and the lock file follow the program's name, not the file's name.
     QCoreApplication::setApplicationName(QStringLiteral(APP_NAME));
+    // The toolkit looks at XDG_RUNTIME_DIR while the application object is built and complains
+    // about a missing or foreign one; it sees the folder chosen for the instance guard instead
+    // (whose choice is reported once), and the environment is put back for programs started
+    // later.
+    const QString runtime = KSingleApplication::runtimeDirectory();
+    const bool sessionSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    const QByteArray session = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     KSingleApplication app(QStringLiteral(APP_INSTANCE_ID), argc, argv);
+    if (sessionSet)
+        qputenv("XDG_RUNTIME_DIR", session);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
     if (app.isRunning()) {
         // 0: the running copy was told to show its window. 1: the lock is held but nobody
         // answered, so nothing was shown; say why instead of ending silently.

@@ -10,8 +10,10 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class TestStartup : public QObject {
@@ -61,7 +63,7 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("garbage") << QByteArray("garbage\n\x01\x02");
-        QTest::newRow("truncated") << QByteArray("12");
+        QTest::newRow("no process") << QByteArray("\nPointora\nhost\n");
     }
     void unreadableLockIsTakenOver() {
         QFETCH(QByteArray, content);
@@ -161,7 +163,7 @@ private slots:
         QVERIFY(answers(env));
         const QString socket =
             env.path("tmp") + QString("/pointora-%1/Pointora1.0.2.socket").arg(::getuid());
-        QVERIFY2(QFileInfo::exists(socket), qPrintable(socket));
+        const bool socketInOwnFolder = QFileInfo::exists(socket);
         QByteArray err;
         if (terminal) {
             QTest::qWait(500);
@@ -176,31 +178,54 @@ private slots:
             err = program->readAllStandardError();
         const QString text = QString::fromLocal8Bit(err);
         QCOMPARE(text.count("XDG_RUNTIME_DIR"), 1);
+        QVERIFY2(socketInOwnFolder, qPrintable(socket));
         if (terminal) {
             QVERIFY2(text.contains("Warning: XDG_RUNTIME_DIR is not set"), qPrintable(text));
             QVERIFY(runner.logLines().join('\n').contains("Warning: XDG_RUNTIME_DIR is not set"));
         }
     }
 
-    // A runtime folder that others can write is never used, even the user's own.
+    // Without XDG_RUNTIME_DIR, a fallback folder that others can write (where someone may have
+    // put a lock in advance) is never used, even when it is the user's own.
+    void runtimeFolderOpenToOthersIsNotUsed_data() {
+        QTest::addColumn<bool>("ownFallbackOpen");
+        QTest::addColumn<QString>("expectedFolder");  // relative to the test's home
+        QTest::newRow("toolkit's fallback open")
+            << false << QString("tmp/pointora-%1").arg(::getuid());
+        QTest::newRow("toolkit's and own fallback open")
+            << true << "cache/Pointora/runtime-" + QSysInfo::machineHostName();
+    }
     void runtimeFolderOpenToOthersIsNotUsed() {
+        QFETCH(bool, ownFallbackOpen);
+        QFETCH(QString, expectedFolder);
         TestEnv env;
         ProgramRunner runner(env);
         useSimulation(env, runner);
-        QDir().mkpath(env.path("open"));
-        QVERIFY(::chmod(qPrintable(env.path("open")), 0777) == 0);
-        FakeLockHolder holder(env.path());
-        QVERIFY(holder.writeLock(env.path("open/Pointora1.0.2.lock")));
-        runner.environment().insert("XDG_RUNTIME_DIR", env.path("open"));
-        QDir().mkpath(env.path("tmp"));
+        const passwd* me = ::getpwuid(::getuid());
+        QVERIFY(me);
+        runner.environment().insert("USER", QString::fromLocal8Bit(me->pw_name));
+        runner.environment().remove("XDG_RUNTIME_DIR");
         runner.environment().insert("TMPDIR", env.path("tmp"));
+        runner.environment().insert("XDG_CACHE_HOME", env.path("cache"));
+        FakeLockHolder holder(env.path());
+        QStringList open{env.path("tmp/runtime-") + me->pw_name};
+        if (ownFallbackOpen)
+            open << env.path("tmp/pointora-%1").arg(::getuid());
+        for (const QString& folder : open) {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(::chmod(qPrintable(folder), 0777) == 0);
+            QVERIFY(holder.writeLock(folder + "/Pointora1.0.2.lock"));
+        }
         auto program = runner.start({}, QProcess::SeparateChannels);
         QVERIFY(program->waitForStarted());
         QVERIFY2(answers(env), "the program did not start");
-        QVERIFY(!QFileInfo::exists(env.path("open/Pointora1.0.2.socket")));
+        QVERIFY(QFileInfo::exists(env.path(expectedFolder) + "/Pointora1.0.2.socket"));
         ProgramRunner::stop(program.get());
+        for (const QString& folder : open)
+            QCOMPARE(QFileInfo(folder).permissions() & QFile::WriteOther, QFile::WriteOther);
         const QString err = QString::fromLocal8Bit(program->readAllStandardError());
-        QVERIFY2(err.contains("can be written by other users (mode 0777)"), qPrintable(err));
+        if (ownFallbackOpen)
+            QVERIFY2(err.contains("can be written by other users (mode 0777)"), qPrintable(err));
     }
 
     void firstStartCreatesSettingsAndSecondCopyHandsOver() {

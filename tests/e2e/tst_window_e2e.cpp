@@ -145,12 +145,12 @@ private slots:
             return QJsonDocument::fromJson(answer.mid(3).toUtf8()).object().value("hooks");
         };
         QTRY_COMPARE_WITH_TIMEOUT(hooks(), QJsonValue(QJsonArray({"usb"})), 10000);
-        QVERIFY(logContains(runner, "No system tray is available yet"));
 
         x.requestClose(window);
         QVERIFY(program->waitForFinished(10000));
         QCOMPARE(program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(program->exitCode(), 0);
+        QVERIFY(logContains(runner, "No system tray is available yet"));
         QVERIFY(logContains(runner, "closed without a system tray: ending the program"));
         QFile log(env.path("sim.log"));
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -180,6 +180,8 @@ private slots:
         const qint64 pid = program->processId();
         const Window window = waitForWindow(x, runner, pid);
         QVERIFY(window);
+        // No tray host yet: an accurate line, not a warning that the icon cannot be shown.
+        QVERIFY(!logContains(runner, "cannot be shown"));
         QVERIFY(logContains(runner, "No system tray is available yet"));
 
         QProcess tray;
