@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <unistd.h>
+#include <cstdio>
+
 namespace KLog {
 namespace {
 
@@ -19,6 +22,11 @@ Clock& clockFunction() {
 QString& directoryOverride() {
     static QString directory;
     return directory;
+}
+
+bool& installed() {
+    static bool on = false;
+    return on;
 }
 
 QDateTime now() {
@@ -88,10 +96,38 @@ QString fileName(const QDateTime& time) {
     return time.toString(QStringLiteral("yyyy_MM_dd_hh")) + QStringLiteral(".txt");
 }
 
+bool isSystemFolder(const QString& path) {
+    static const char* const prefixes[] = {"/usr",   "/opt",   "/bin",       "/sbin",     "/lib",
+                                           "/lib32", "/lib64", "/libx32",    "/etc",      "/var",
+                                           "/snap",  "/app",   "/nix/store", "/gnu/store"};
+    const QString clean = QDir::cleanPath(path);
+    for (const char* prefix : prefixes) {
+        const QLatin1String p(prefix);
+        if (clean == p || clean.startsWith(p + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
+bool logsBesideExecutable(const QString& directory) {
+    const QFileInfo info(directory);
+    const QString canonical =
+        info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
+    const QDir dir(canonical);
+    if (dir.exists(QStringLiteral("CMakeCache.txt")) ||
+        dir.exists(QStringLiteral("../CMakeCache.txt")))
+        return true;
+    return ::access(QFile::encodeName(canonical).constData(), W_OK) == 0 &&
+           !isSystemFolder(canonical);
+}
+
 QString primaryDirectory() {
     if (!directoryOverride().isEmpty())
         return directoryOverride();
-    return applicationDirectory() + QStringLiteral("/Log");
+    const QString directory = applicationDirectory();
+    if (!logsBesideExecutable(directory))
+        return fallbackDirectory();
+    return directory + QStringLiteral("/Log");
 }
 
 QString fallbackDirectory() {
@@ -120,6 +156,12 @@ void messageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
         return;
     busy = true;
     write(type, message);  // a message that cannot be written is dropped
+    // Someone watching a terminal sees the problems at once, log or not.
+    if (type != QtDebugMsg && type != QtInfoMsg && ::isatty(STDERR_FILENO)) {
+        const QByteArray text = lineText(type, message).toLocal8Bit() + '\n';
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        std::fflush(stderr);
+    }
     busy = false;
 }
 
@@ -127,10 +169,15 @@ bool installFromArguments(const QStringList& arguments) {
     for (const QString& argument : arguments) {
         if (argument == QLatin1String("-d")) {
             qInstallMessageHandler(messageHandler);
+            installed() = true;
             return true;
         }
     }
     return false;
+}
+
+bool isInstalled() {
+    return installed();
 }
 
 }  // namespace KLog

@@ -5,11 +5,21 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QStringList>
+#include <QSysInfo>
 #include <QThread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -17,6 +27,8 @@ namespace {
 // acknowledgement byte once the message has been handed to the application.
 constexpr char kAck = '\x06';
 constexpr quint32 kMaxMessageBytes = 64 * 1024;
+// Room left in a socket address for "/<name>.socket".
+constexpr int kLongestSocketName = 40;
 
 QString safeName(const QString& id) {
     QString name;
@@ -27,15 +39,115 @@ QString safeName(const QString& id) {
     return name.isEmpty() ? QStringLiteral("instance") : name;
 }
 
+QString modeText(mode_t mode) {
+    return QStringLiteral("%1").arg(uint(mode & 07777), 4, 8, QLatin1Char('0'));
+}
+
+// Creates the last component of path with mode 0700 when it is missing (the parent must exist)
+// and reports whether the result is private to the user.
+bool makePrivateDirectory(const QString& path, QString* why) {
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST) {
+        *why = QStringLiteral("cannot be created: ") + QString::fromLocal8Bit(strerror(errno));
+        return false;
+    }
+    return KSingleApplication::isPrivateDirectory(path, why);
+}
+
+bool fitsSocketAddress(const QString& directory) {
+    return QFile::encodeName(directory).size() + kLongestSocketName <
+           int(sizeof(sockaddr_un::sun_path));
+}
+
+QString chooseRuntimeDirectory() {
+    QStringList notes;
+    QString why;
+    const QString session = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (session.isEmpty()) {
+        notes << QStringLiteral("XDG_RUNTIME_DIR is not set");
+    } else if (!KSingleApplication::isPrivateDirectory(session, &why)) {
+        notes << QStringLiteral("XDG_RUNTIME_DIR %1 is not used: it %2").arg(session, why);
+    } else if (!fitsSocketAddress(session)) {
+        notes
+            << QStringLiteral("XDG_RUNTIME_DIR %1 is not used: its path is too long").arg(session);
+    } else {
+        return session;
+    }
+
+    // A folder of the program's own in the temporary folder, then one in the user's cache
+    // (named after the machine, for a home shared between machines). The temporary one can be
+    // taken by someone else first; it is then left alone.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    QStringList candidates{QDir::tempPath() + QStringLiteral("/pointora-") +
+                           QString::number(::getuid())};
+    if (!cache.isEmpty())
+        candidates << cache + QStringLiteral("/Pointora/runtime-") + QSysInfo::machineHostName();
+    for (const QString& candidate : candidates) {
+        if (!fitsSocketAddress(candidate)) {
+            notes << QStringLiteral("%1 is not used: its path is too long").arg(candidate);
+            continue;
+        }
+        QDir().mkpath(QFileInfo(candidate).path());
+        if (makePrivateDirectory(candidate, &why)) {
+            qWarning().noquote() << notes.join(QStringLiteral("; ")) +
+                                        QStringLiteral(
+                                            "; the instance lock and socket are kept "
+                                            "in %1, a folder private to this user")
+                                            .arg(candidate);
+            return candidate;
+        }
+        notes << QStringLiteral("%1 is not used: it %2").arg(candidate, why);
+    }
+    qWarning().noquote() << notes.join(QStringLiteral("; ")) +
+                                QStringLiteral(
+                                    "; no private folder for the instance lock was "
+                                    "found, so a second copy will not be detected");
+    return QString();
+}
+
 }  // namespace
 
+bool KSingleApplication::isPrivateDirectory(const QString& path, QString* why) {
+    QString reason;
+    const auto fail = [&](const QString& text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info = {};
+    if (::lstat(native.constData(), &info) != 0)
+        return fail(QStringLiteral("cannot be read: ") + QString::fromLocal8Bit(strerror(errno)));
+    if (S_ISLNK(info.st_mode))
+        return fail(QStringLiteral("is a symbolic link"));
+    if (!S_ISDIR(info.st_mode))
+        return fail(QStringLiteral("is not a folder"));
+    if (info.st_uid != ::getuid())
+        return fail(QStringLiteral("belongs to another user (uid %1)").arg(info.st_uid));
+    if ((info.st_mode & 077) == 0)
+        return true;
+    // Others may have put files into a folder they could write: never use it.
+    if (info.st_mode & 022)
+        return fail(
+            QStringLiteral("can be written by other users (mode %1)").arg(modeText(info.st_mode)));
+    // Readable by others but written only by the user: tighten it, through a descriptor of the
+    // very folder that was checked.
+    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    bool tightened = false;
+    if (fd >= 0) {
+        struct stat again = {};
+        tightened =
+            ::fstat(fd, &again) == 0 && again.st_uid == ::getuid() && ::fchmod(fd, 0700) == 0;
+        ::close(fd);
+    }
+    if (!tightened)
+        return fail(QStringLiteral("can be read by other users (mode %1) and cannot be made "
+                                   "private")
+                        .arg(modeText(info.st_mode)));
+    return true;
+}
+
 QString KSingleApplication::runtimeDirectory() {
-    // XDG_RUNTIME_DIR (or Qt's private per-user fallback): owned by the user, mode 0700.
-    QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (directory.isEmpty())
-        directory = QDir::tempPath() + QStringLiteral("/runtime-") + qEnvironmentVariable("USER");
-    QDir().mkpath(directory);
-    QFile::setPermissions(directory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    static const QString directory = chooseRuntimeDirectory();
     return directory;
 }
 
@@ -48,7 +160,10 @@ QString KSingleApplication::socketPath(const QString& id) {
 }
 
 KSingleApplication::KSingleApplication(const QString& id, int& argc, char** argv)
-    : QApplication(argc, argv), m_id(id), m_lock(new QLockFile(lockPath(id))) {
+    : QApplication(argc, argv), m_id(id) {
+    if (runtimeDirectory().isEmpty())
+        return;  // reported when the folder was chosen: run unguarded rather than not at all
+    m_lock.reset(new QLockFile(lockPath(id)));
     // Stale only when the holder no longer exists; a live holder keeps it however long it runs.
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0)) {
@@ -56,6 +171,10 @@ KSingleApplication::KSingleApplication(const QString& id, int& argc, char** argv
         return;
     }
     if (m_lock->error() == QLockFile::LockFailedError) {
+        if (takeOverUnreadableLock()) {
+            startServer();
+            return;
+        }
         m_running = true;
         return;
     }
@@ -71,6 +190,33 @@ KSingleApplication::~KSingleApplication() {
         m_lock->unlock();
 }
 
+qint64 KSingleApplication::holderPid() const {
+    qint64 pid = 0;
+    QString host, application;
+    if (!m_lock || !m_lock->getLockInfo(&pid, &host, &application))
+        return 0;
+    return pid;
+}
+
+// The toolkit counts a lock it cannot read (empty, truncated, garbage) as held for ever. Such a
+// lock is taken over when nobody answers on the instance socket and no process holds the file
+// lock that a writing copy keeps on it (a copy that has just created it and is still writing).
+bool KSingleApplication::takeOverUnreadableLock() {
+    if (holderPid() != 0)
+        return false;  // a readable holder: the toolkit's judgement of it stands
+    QLocalSocket probe;
+    probe.connectToServer(socketPath(m_id));
+    if (probe.waitForConnected(500)) {
+        probe.abort();
+        return false;
+    }
+    if (!m_lock->removeStaleLockFile() || !m_lock->tryLock(0))
+        return false;
+    qWarning().noquote() << "single instance: the lock file" << lockPath(m_id)
+                         << "could not be read and no copy answered; it was taken over";
+    return true;
+}
+
 void KSingleApplication::startServer() {
     const QString path = socketPath(m_id);
     // We hold the lock, so a socket file still there belongs to a copy that has gone.
@@ -84,7 +230,6 @@ void KSingleApplication::startServer() {
     }
     connect(m_server, &QLocalServer::newConnection, this, &KSingleApplication::onNewConnection);
 }
-
 void KSingleApplication::onNewConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

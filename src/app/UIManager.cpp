@@ -7,6 +7,15 @@
 #include <QDebug>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QTimer>
+
+namespace {
+
+// How often the tray host is looked for: cheap (one question to the display server or the
+// session bus), and a tray host that starts after the program is noticed within this time.
+constexpr int kTrayCheckIntervalMs = 2000;
+
+}  // namespace
 
 UIManager::UIManager(const QUrl& rootDocument, QObject* parent)
     : QObject(parent), m_rootDocument(rootDocument) {
@@ -25,20 +34,50 @@ void UIManager::setUpTray() {
         tr("Show"), [this](QString&) { emit sigSetWindowStatus(true); },
         QIcon(QStringLiteral(":/TrayIcon/TrayIcon-show.png")));
     m_tray.addAction(
-        tr("Close"),
-        [this](QString&) {
-            m_tray.hide();
-            QCoreApplication::exit(0);
-        },
+        tr("Close"), [this](QString&) { quitProgram(); },
         QIcon(QStringLiteral(":/TrayIcon/TrayIcon-close.png")));
+    // Shown even without a tray host: the toolkit puts the icon in as soon as one appears.
     m_tray.show();
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        // Without a tray the window is the only way in: it stays reachable by starting the
-        // program again, which shows it.
-        qWarning(
-            "No system tray is available: the tray icon cannot be shown. Start Pointora "
-            "again to bring its window forward.");
+    checkTray();
+    if (!m_trayTimer) {
+        m_trayTimer = new QTimer(this);
+        m_trayTimer->setInterval(kTrayCheckIntervalMs);
+        connect(m_trayTimer, &QTimer::timeout, this, &UIManager::checkTray);
+        m_trayTimer->start();
     }
+}
+
+void UIManager::setTrayProbe(std::function<bool()> probe) {
+    m_trayProbe = std::move(probe);
+}
+
+void UIManager::checkTray() {
+    const bool available = m_trayProbe ? m_trayProbe() : QSystemTrayIcon::isSystemTrayAvailable();
+    const bool first = !m_trayChecked;
+    m_trayChecked = true;
+    if (!first && available == m_trayAvailable)
+        return;
+    m_trayAvailable = available;
+    if (available && !first)
+        qInfo("[Info] A system tray is available now: closing the window hides it to the tray.");
+    else if (!available && first)
+        qInfo("[Info] No system tray is available yet: closing the window will end the program.");
+    else if (!available)
+        qInfo("[Info] The system tray has gone: closing the window will end the program.");
+}
+
+bool UIManager::windowClosing() {
+    checkTray();  // the answer of now, not of the last look
+    if (m_trayAvailable)
+        return true;
+    qInfo("[Info] The window was closed without a system tray: ending the program.");
+    quitProgram();
+    return false;
+}
+
+void UIManager::quitProgram() {
+    m_tray.hide();
+    QCoreApplication::exit(0);
 }
 
 bool UIManager::init() {

@@ -3,12 +3,14 @@
 #include "app/KLog.h"
 #include "app/KSingleApplication.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 #include <QStringList>
 
 #include <sys/socket.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -38,6 +40,23 @@ void quitOnTerminationSignals(QCoreApplication* app) {
     ::sigaction(SIGINT, &action, nullptr);
 }
 
+void reportUnreachableFirstCopy(const KSingleApplication& app) {
+    const QString lock = KSingleApplication::lockPath(app.id());
+    const qint64 pid = app.holderPid();
+    const QString holder =
+        pid > 0 ? QStringLiteral("process %1").arg(pid) : QStringLiteral("another process");
+    const QString text =
+        QStringLiteral(
+            "Pointora: another copy seems to be running (the lock file %1 is held by %2), but it "
+            "did not answer within 2 seconds, so its window could not be shown. If that copy "
+            "hangs, end it; if no copy of Pointora is running, delete %1 and start Pointora "
+            "again.")
+            .arg(lock, holder);
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    if (KLog::isInstalled())
+        KLog::write(QtWarningMsg, text);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -50,10 +69,27 @@ int main(int argc, char* argv[]) {
 
     // The settings location and the lock file follow the program's name, not the file's name.
     QCoreApplication::setApplicationName(QStringLiteral(APP_NAME));
+    // The toolkit looks at XDG_RUNTIME_DIR while the application object is built and complains
+    // about a missing or foreign one; it sees the folder chosen for the instance guard instead
+    // (whose choice is reported once), and the environment is put back for programs started
+    // later.
+    const QString runtime = KSingleApplication::runtimeDirectory();
+    const bool sessionSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    const QByteArray session = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     KSingleApplication app(QStringLiteral(APP_INSTANCE_ID), argc, argv);
+    if (sessionSet)
+        qputenv("XDG_RUNTIME_DIR", session);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
     if (app.isRunning()) {
-        app.sendMessage(QStringLiteral(APP_INSTANCE_ID), 2000);
-        return 0;
+        // 0: the running copy was told to show its window. 1: the lock is held but nobody
+        // answered, so nothing was shown; say why instead of ending silently.
+        if (app.sendMessage(QStringLiteral(APP_INSTANCE_ID), 2000))
+            return 0;
+        reportUnreachableFirstCopy(app);
+        return 1;
     }
     // The program lives in the tray: hiding or closing its window does not end it.
     app.setQuitOnLastWindowClosed(false);

@@ -124,6 +124,40 @@ private slots:
         qInstallMessageHandler(nullptr);
     }
 
+    // Which executable folders count as installed ones (their log goes to the user's data).
+    void systemFolders_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("system");
+        QTest::newRow("/usr/bin") << "/usr/bin" << true;
+        QTest::newRow("/usr/local/bin") << "/usr/local/bin" << true;
+        QTest::newRow("/opt/pointora/bin") << "/opt/pointora/bin" << true;
+        QTest::newRow("/bin") << "/bin" << true;
+        QTest::newRow("/lib64/x") << "/lib64/x" << true;
+        QTest::newRow("/snap/pointora/1/bin") << "/snap/pointora/1/bin" << true;
+        QTest::newRow("/app/bin (flatpak)") << "/app/bin" << true;
+        QTest::newRow("/usr/bin/../bin") << "/usr/bin/../bin" << true;
+        QTest::newRow("/home/u/Pointora") << "/home/u/Pointora" << false;
+        QTest::newRow("/home/u/opt/bin") << "/home/u/opt/bin" << false;
+        QTest::newRow("/usr2/bin") << "/usr2/bin" << false;
+        QTest::newRow("/optical") << "/optical" << false;
+        QTest::newRow("/tmp/x/bin") << "/tmp/x/bin" << false;
+        QTest::newRow("/work/build/bin") << "/work/build/bin" << false;
+    }
+    void systemFolders() {
+        QFETCH(QString, path);
+        QFETCH(bool, system);
+        QCOMPARE(KLog::isSystemFolder(path), system);
+    }
+
+    void logBesideTheBuildTreeAndPortableCopies() {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath("bin");
+        QVERIFY(KLog::logsBesideExecutable(dir.path() + "/bin"));  // writable, not the system's
+        QVERIFY(!KLog::logsBesideExecutable("/usr/bin"));          // even for root
+        // This test's own folder is in the build tree.
+        QVERIFY(KLog::logsBesideExecutable(QCoreApplication::applicationDirPath()));
+    }
+
     void fileNameFormat() {
         QCOMPARE(KLog::fileName(QDateTime(QDate(2024, 3, 7), QTime(9, 0))),
                  QString("2024_03_07_09.txt"));

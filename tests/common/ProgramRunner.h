@@ -30,12 +30,15 @@ public:
     QString logDirectory() const { return m_env.path("bin/Log"); }
     QProcessEnvironment& environment() { return m_environment; }
 
-    std::unique_ptr<QProcess> start(const QStringList& arguments = {}) {
+    // mode SeparateChannels keeps the program's stderr for the test to read.
+    std::unique_ptr<QProcess> start(
+        const QStringList& arguments = {},
+        QProcess::ProcessChannelMode mode = QProcess::ForwardedErrorChannel) {
         auto process = std::make_unique<QProcess>();
         process->setProgram(m_program);
         process->setArguments(arguments);
         process->setProcessEnvironment(m_environment);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->setProcessChannelMode(mode);
         process->start();
         return process;
     }

@@ -1,3 +1,4 @@
+#include "common/LockHolders.h"
 #include "common/ProgramRunner.h"
 #include "common/TestEnv.h"
 
@@ -8,7 +9,12 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -39,7 +45,189 @@ class TestStartup : public QObject {
         runner.environment().remove("POINTORA_SIM_DEVICES");
     }
 
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+
+    // Whether the program answers on the simulation's socket (it got past the instance guard).
+    static bool answers(const TestEnv& env) {
+        return simCommand(env.path("sim.sock"), "state", 15000).startsWith("ok ");
+    }
+
 private slots:
+    // The toolkit counts a lock it cannot read as held for ever: such a lock with nobody behind
+    // it is taken over; one of a live copy (damaged while it runs) still leads to that copy.
+    void unreadableLockIsTakenOver_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("garbage\n\x01\x02");
+        QTest::newRow("no process") << QByteArray("\nPointora\nhost\n");
+    }
+    void unreadableLockIsTakenOver() {
+        QFETCH(QByteArray, content);
+        TestEnv env;
+        ProgramRunner runner(env);
+        useSimulation(env, runner);
+        const QString lock = env.path("run/Pointora1.0.2.lock");
+        writeFile(lock, content);
+        auto program = runner.start({"-d"});
+        QVERIFY(program->waitForStarted());
+        QVERIFY2(answers(env), "the program did not start over the unreadable lock");
+        QCOMPARE(program->state(), QProcess::Running);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            runner.logLines().join('\n').contains("could not be read and no copy answered"), 5000);
+
+        writeFile(lock, content);
+        auto second = runner.start();
+        QVERIFY(second->waitForFinished(10000));
+        QCOMPARE(second->exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(runner.logLines().join('\n').contains("Pointora1.0.2\""), 10000);
+        QCOMPARE(program->state(), QProcess::Running);
+        ProgramRunner::stop(program.get());
+    }
+
+    // A lock held by a live process that does not answer: the second copy says so and fails.
+    void secondCopyThatCannotReachTheFirstFails_data() {
+        QTest::addColumn<bool>("stoppedCopy");
+        QTest::newRow("process without a socket") << false;
+        QTest::newRow("stopped first copy") << true;
+    }
+    void secondCopyThatCannotReachTheFirstFails() {
+        QFETCH(bool, stoppedCopy);
+        TestEnv env;
+        ProgramRunner runner(env);
+        useSimulation(env, runner);
+        const QString lock = env.path("run/Pointora1.0.2.lock");
+        std::unique_ptr<FakeLockHolder> holder;
+        std::unique_ptr<QProcess> first;
+        qint64 holderPid = 0;
+        if (stoppedCopy) {
+            first = runner.start();
+            QVERIFY(first->waitForStarted());
+            QVERIFY(answers(env));
+            holderPid = first->processId();
+            ::kill(pid_t(holderPid), SIGSTOP);
+        } else {
+            holder = std::make_unique<FakeLockHolder>(env.path());
+            QVERIFY(holder->writeLock(lock));
+            holderPid = holder->pid();
+        }
+        auto second = runner.start({"-d"}, QProcess::SeparateChannels);
+        QVERIFY(second->waitForFinished(10000));
+        const QString err = QString::fromLocal8Bit(second->readAllStandardError());
+        if (first) {
+            ::kill(pid_t(holderPid), SIGCONT);
+            ProgramRunner::stop(first.get());
+        }
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 1);
+        QVERIFY2(err.contains("did not answer within 2 seconds"), qPrintable(err));
+        QVERIFY2(err.contains(lock), qPrintable(err));
+        QVERIFY2(err.contains(QString("process %1").arg(holderPid)), qPrintable(err));
+        QVERIFY(runner.logLines().join('\n').contains("Warning: Pointora: another copy"));
+    }
+
+    // Without XDG_RUNTIME_DIR the program keeps its lock in a private folder of its own and
+    // says so once; a warning reaches a terminal on stderr even while the log is on.
+    void missingRuntimeFolderIsReportedOnce_data() {
+        QTest::addColumn<bool>("terminal");
+        QTest::newRow("plain stderr, no log") << false;
+        QTest::newRow("terminal, with log") << true;
+    }
+    void missingRuntimeFolderIsReportedOnce() {
+        QFETCH(bool, terminal);
+        TestEnv env;
+        ProgramRunner runner(env);
+        useSimulation(env, runner);
+        runner.environment().remove("XDG_RUNTIME_DIR");
+        QDir().mkpath(env.path("tmp"));
+        runner.environment().insert("TMPDIR", env.path("tmp"));
+        int master = -1;
+        std::unique_ptr<QProcess> program;
+        if (terminal) {
+            master = ::posix_openpt(O_RDWR | O_NOCTTY);
+            QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+            ::fcntl(master, F_SETFL, O_NONBLOCK);
+            program = std::make_unique<QProcess>();
+            program->setProgram(runner.program());
+            program->setArguments({"-d"});
+            program->setProcessEnvironment(runner.environment());
+            program->setStandardErrorFile(QString::fromLocal8Bit(::ptsname(master)));
+            program->start();
+        } else {
+            program = runner.start({}, QProcess::SeparateChannels);
+        }
+        QVERIFY(program->waitForStarted());
+        QVERIFY(answers(env));
+        const QString socket =
+            env.path("tmp") + QString("/pointora-%1/Pointora1.0.2.socket").arg(::getuid());
+        const bool socketInOwnFolder = QFileInfo::exists(socket);
+        QByteArray err;
+        if (terminal) {
+            QTest::qWait(500);
+            char buffer[4096];
+            ssize_t got;
+            while ((got = ::read(master, buffer, sizeof buffer)) > 0)
+                err.append(buffer, int(got));
+            ::close(master);
+        }
+        ProgramRunner::stop(program.get());
+        if (!terminal)
+            err = program->readAllStandardError();
+        const QString text = QString::fromLocal8Bit(err);
+        QCOMPARE(text.count("XDG_RUNTIME_DIR"), 1);
+        QVERIFY2(socketInOwnFolder, qPrintable(socket));
+        if (terminal) {
+            QVERIFY2(text.contains("Warning: XDG_RUNTIME_DIR is not set"), qPrintable(text));
+            QVERIFY(runner.logLines().join('\n').contains("Warning: XDG_RUNTIME_DIR is not set"));
+        }
+    }
+
+    // Without XDG_RUNTIME_DIR, a fallback folder that others can write (where someone may have
+    // put a lock in advance) is never used, even when it is the user's own.
+    void runtimeFolderOpenToOthersIsNotUsed_data() {
+        QTest::addColumn<bool>("ownFallbackOpen");
+        QTest::addColumn<QString>("expectedFolder");  // relative to the test's home
+        QTest::newRow("toolkit's fallback open")
+            << false << QString("tmp/pointora-%1").arg(::getuid());
+        QTest::newRow("toolkit's and own fallback open")
+            << true << "cache/Pointora/runtime-" + QSysInfo::machineHostName();
+    }
+    void runtimeFolderOpenToOthersIsNotUsed() {
+        QFETCH(bool, ownFallbackOpen);
+        QFETCH(QString, expectedFolder);
+        TestEnv env;
+        ProgramRunner runner(env);
+        useSimulation(env, runner);
+        const passwd* me = ::getpwuid(::getuid());
+        QVERIFY(me);
+        runner.environment().insert("USER", QString::fromLocal8Bit(me->pw_name));
+        runner.environment().remove("XDG_RUNTIME_DIR");
+        runner.environment().insert("TMPDIR", env.path("tmp"));
+        runner.environment().insert("XDG_CACHE_HOME", env.path("cache"));
+        FakeLockHolder holder(env.path());
+        QStringList open{env.path("tmp/runtime-") + me->pw_name};
+        if (ownFallbackOpen)
+            open << env.path("tmp/pointora-%1").arg(::getuid());
+        for (const QString& folder : open) {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(::chmod(qPrintable(folder), 0777) == 0);
+            QVERIFY(holder.writeLock(folder + "/Pointora1.0.2.lock"));
+        }
+        auto program = runner.start({}, QProcess::SeparateChannels);
+        QVERIFY(program->waitForStarted());
+        QVERIFY2(answers(env), "the program did not start");
+        QVERIFY(QFileInfo::exists(env.path(expectedFolder) + "/Pointora1.0.2.socket"));
+        ProgramRunner::stop(program.get());
+        for (const QString& folder : open)
+            QCOMPARE(QFileInfo(folder).permissions() & QFile::WriteOther, QFile::WriteOther);
+        const QString err = QString::fromLocal8Bit(program->readAllStandardError());
+        if (ownFallbackOpen)
+            QVERIFY2(err.contains("can be written by other users (mode 0777)"), qPrintable(err));
+    }
+
     void firstStartCreatesSettingsAndSecondCopyHandsOver() {
         TestEnv env;
         ProgramRunner runner(env);

@@ -1,10 +1,15 @@
-// The real program's window on a real X server (run under xvfb-run): closing the window hides it
-// while the program keeps running, and starting the program again shows it; and, on the
+// The real program's window on a real X server (run under xvfb-run): without a tray host closing
+// the window ends the program; once a tray host is there closing hides it while the program keeps
+// running, and starting the program again shows it; and, on the
 // simulated platform, the page follows the devices (no device, then the receiver arriving).
 
 #include "common/ProgramRunner.h"
 #include "common/TestEnv.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <X11/Xatom.h>
@@ -88,28 +93,104 @@ bool logContains(const ProgramRunner& runner, const QString& text) {
     return runner.logLines().join('\n').contains(text);
 }
 
+void useXcbSimulation(const TestEnv& env, ProgramRunner& runner) {
+    runner.environment().insert("QT_QPA_PLATFORM", "xcb");
+    runner.environment().insert("POINTORA_PLATFORM", "sim");
+    runner.environment().insert("POINTORA_SIM_SOCKET", env.path("sim.sock"));
+    runner.environment().insert("POINTORA_SIM_LOG", env.path("sim.log"));
+    runner.environment().remove("POINTORA_SIM_DEVICES");
+}
+
+// The program's main window once it is shown and its main page is up (0 when it never is).
+// The stored language is Chinese: the window's title is the Chinese one.
+Window waitForWindow(const XDisplay& x, const ProgramRunner& runner, qint64 pid) {
+    const QByteArray title = "TolvaDriver";
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        const QList<Window> windows = x.windowsOf(pid, title);
+        if (windows.size() == 1 && x.isViewable(windows.first()) &&
+            logContains(runner, "切换页面: Main"))
+            return windows.first();
+        QTest::qWait(100);
+    }
+    return 0;
+}
+
 }  // namespace
 
 class TestWindowE2e : public QObject {
     Q_OBJECT
 private slots:
-    void closingHidesAndASecondStartShows() {
+    // Without a tray host nothing but the window could end the program: closing it ends the
+    // program through the same path as the tray's "Close" (exit 0, the devices let go).
+    void closingWithoutATrayEndsTheProgram() {
         XDisplay x;
         if (!x.get())
             QSKIP("no X server (run under xvfb-run)");
         TestEnv env;
         ProgramRunner runner(env);
-        runner.environment().insert("QT_QPA_PLATFORM", "xcb");
-        runner.environment().insert("POINTORA_PLATFORM", "sim");
+        QDir().mkpath(env.path("config/Pointora/config"));
+        QFile ini(env.path("config/Pointora/config/DeviceFunction.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[General]\nForwardKey=42\n");
+        ini.close();
+        const QString socket = env.path("sim.sock");
+        useXcbSimulation(env, runner);
+        auto program = runner.start({"-d"});
+        QVERIFY(program->waitForStarted());
+        const Window window = waitForWindow(x, runner, program->processId());
+        QVERIFY(window);
+        const auto hooks = [&socket] {
+            const QString answer = simCommand(socket, "state");
+            return QJsonDocument::fromJson(answer.mid(3).toUtf8()).object().value("hooks");
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(hooks(), QJsonValue(QJsonArray({"usb"})), 10000);
+
+        x.requestClose(window);
+        QVERIFY(program->waitForFinished(10000));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 0);
+        QVERIFY(logContains(runner, "No system tray is available yet"));
+        QVERIFY(logContains(runner, "closed without a system tray: ending the program"));
+        QFile log(env.path("sim.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QJsonObject lastHook;
+        for (const QByteArray& line : log.readAll().split('\n')) {
+            const QJsonObject event = QJsonDocument::fromJson(line).object();
+            if (event.value("kind").toString() == "hook")
+                lastHook = event;
+        }
+        QCOMPARE(lastHook.value("hook").toString(), QString("usb"));
+        QCOMPARE(lastHook.value("installed").toBool(), false);
+    }
+
+    // A tray host that starts after the program brings the tray behaviour back: closing hides
+    // the window while the program keeps running, and starting the program again shows it.
+    void closingHidesOnceATrayHostAppears() {
+        XDisplay x;
+        if (!x.get())
+            QSKIP("no X server (run under xvfb-run)");
+        if (QStandardPaths::findExecutable("trayer").isEmpty())
+            QFAIL("trayer is not installed (scripts/setup.sh installs it)");
+        TestEnv env;
+        ProgramRunner runner(env);
+        useXcbSimulation(env, runner);
         auto program = runner.start({"-d"});
         QVERIFY(program->waitForStarted());
         const qint64 pid = program->processId();
-        // The stored language is Chinese: the window's title is the Chinese one.
-        const QByteArray title = "TolvaDriver";
-        QTRY_VERIFY_WITH_TIMEOUT(x.windowsOf(pid, title).size() == 1, 15000);
-        const Window window = x.windowsOf(pid, title).first();
-        QTRY_VERIFY_WITH_TIMEOUT(x.isViewable(window), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(logContains(runner, "切换页面: Main"), 10000);
+        const Window window = waitForWindow(x, runner, pid);
+        QVERIFY(window);
+        // No tray host yet: an accurate line, not a warning that the icon cannot be shown.
+        QVERIFY(!logContains(runner, "cannot be shown"));
+        QVERIFY(logContains(runner, "No system tray is available yet"));
+
+        QProcess tray;
+        tray.setProcessChannelMode(QProcess::ForwardedChannels);
+        tray.start("trayer", {"--edge", "bottom", "--align", "right", "--widthtype", "pixel",
+                              "--width", "120", "--heighttype", "pixel", "--height", "26",
+                              "--SetDockType", "false", "--transparent", "false"});
+        QVERIFY(tray.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(logContains(runner, "A system tray is available now"), 10000);
 
         x.requestClose(window);
         QTRY_VERIFY_WITH_TIMEOUT(!x.isViewable(window), 5000);
@@ -123,9 +204,12 @@ private slots:
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(x.isViewable(window), 5000);
-        QCOMPARE(x.windowsOf(pid, title), QList<Window>{window});
+        QCOMPARE(x.windowsOf(pid, "TolvaDriver"), QList<Window>{window});
         QCOMPARE(program->state(), QProcess::Running);
+        QVERIFY(!logContains(runner, "cannot be shown"));
         ProgramRunner::stop(program.get());
+        tray.kill();
+        tray.waitForFinished(5000);
     }
 
     void pageFollowsTheDevices() {

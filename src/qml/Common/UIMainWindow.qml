@@ -119,10 +119,12 @@ Window {
     height: KLocator.getScaleLength(640)
     visible: true
 
-    // Closing only hides the window; the program stays in the tray.
+    // With a tray host closing only hides the window and the program stays in the tray;
+    // without one the back end ends the program.
     onClosing: {
         close.accepted = false
-        hideWindow()
+        if (UIManager.windowClosing())
+            hideWindow()
     }
 
     Component.onCompleted: {
