@@ -25,6 +25,7 @@ packages=(
     libinput-tools
     weston xwayland sway gsettings-desktop-schemas dbus-daemon
     libwayland-dev
+    dpkg-dev fakeroot file lintian appstream desktop-file-utils debootstrap systemd
 )
 
 as_root() {
