@@ -169,6 +169,100 @@
     </message>
 </context>
 <context>
+    <name>KAccessStatus</name>
+    <message>
+        <source>- %1 (%2): assigned functions do nothing</source>
+        <translation>- %1 (%2): assigned functions do nothing</translation>
+    </message>
+    <message>
+        <source>- the receiver's device nodes: its keys are not taken over, pairing fails</source>
+        <translation>- the receiver's device nodes: its keys are not taken over, pairing fails</translation>
+    </message>
+    <message>
+        <source>- the Bluetooth mouse's device nodes: its buttons are not taken over</source>
+        <translation>- the Bluetooth mouse's device nodes: its buttons are not taken over</translation>
+    </message>
+    <message>
+        <source>- the Bluetooth keyboard's device nodes: its keys are not taken over</source>
+        <translation>- the Bluetooth keyboard's device nodes: its keys are not taken over</translation>
+    </message>
+    <message>
+        <source>- the device rule %1 is not installed</source>
+        <translation>- the device rule %1 is not installed</translation>
+    </message>
+    <message>
+        <source>Load the uinput module: sudo modprobe uinput</source>
+        <translation>Load the uinput module: sudo modprobe uinput</translation>
+    </message>
+    <message>
+        <source>Install the rule (the Debian package installs it), from the sources:</source>
+        <translation>Install the rule (the Debian package installs it), from the sources:</translation>
+    </message>
+    <message>
+        <source>Then unplug and replug the receiver, and log out and in again.</source>
+        <translation>Then unplug and replug the receiver, and log out and in again.</translation>
+    </message>
+    <message>
+        <source>Unplug the receiver and plug it in again (switch a Bluetooth device off and on again).</source>
+        <translation>Unplug the receiver and plug it in again (switch a Bluetooth device off and on again).</translation>
+    </message>
+    <message>
+        <source>Log out and in again for access to /dev/uinput.</source>
+        <translation>Log out and in again for access to /dev/uinput.</translation>
+    </message>
+    <message>
+        <source>Check the access with: getfacl %1 (your user needs rw)</source>
+        <translation>Check the access with: getfacl %1 (your user needs rw)</translation>
+    </message>
+</context>
+<context>
+    <name>KConfigCommon</name>
+    <message>
+        <source>a folder or something else that is not a file is in its place</source>
+        <translation>a folder or something else that is not a file is in its place</translation>
+    </message>
+    <message>
+        <source>its folder cannot be created</source>
+        <translation>its folder cannot be created</translation>
+    </message>
+    <message>
+        <source>its folder is read-only</source>
+        <translation>its folder is read-only</translation>
+    </message>
+    <message>
+        <source>the file is read-only</source>
+        <translation>the file is read-only</translation>
+    </message>
+    <message>
+        <source>the file cannot be read</source>
+        <translation>the file cannot be read</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>the system refused to write it</source>
+        <translation>the system refused to write it</translation>
+    </message>
+    <message>
+        <source>Your settings could not be saved to %1: %2. What you chose stays in effect until the program ends.</source>
+        <translation>Your settings could not be saved to %1: %2. What you chose stays in effect until the program ends.</translation>
+    </message>
+    <message>
+        <source>Your settings could not be read from %1: %2. The program uses its defaults for now.</source>
+        <translation>Your settings could not be read from %1: %2. The program uses its defaults for now.</translation>
+    </message>
+    <message>
+        <source>%1 was damaged and is kept as %2; the default settings are in force.</source>
+        <translation>%1 was damaged and is kept as %2; the default settings are in force.</translation>
+    </message>
+    <message>
+        <source>%1 had lines that could not be read; a copy is kept as %2 and the rest of your settings are in force.</source>
+        <translation>%1 had lines that could not be read; a copy is kept as %2 and the rest of your settings are in force.</translation>
+    </message>
+</context>
+<context>
     <name>KDeviceHook</name>
     <message>
         <source>its force feedback cannot be passed on</source>
@@ -951,6 +1045,14 @@
     <message>
         <source>Successful register</source>
         <translation>Successful register</translation>
+    </message>
+    <message>
+        <source>Pointora lacks access to what it needs:</source>
+        <translation>Pointora lacks access to what it needs:</translation>
+    </message>
+    <message>
+        <source>Check again</source>
+        <translation>Check again</translation>
     </message>
 </context>
 <context>

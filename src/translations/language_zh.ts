@@ -169,6 +169,100 @@
     </message>
 </context>
 <context>
+    <name>KAccessStatus</name>
+    <message>
+        <source>- %1 (%2): assigned functions do nothing</source>
+        <translation>- %1（%2）：已分配的功能不起作用</translation>
+    </message>
+    <message>
+        <source>- the receiver's device nodes: its keys are not taken over, pairing fails</source>
+        <translation>- 接收器的设备节点：按键不会被接管，无法对码</translation>
+    </message>
+    <message>
+        <source>- the Bluetooth mouse's device nodes: its buttons are not taken over</source>
+        <translation>- 蓝牙鼠标的设备节点：按键不会被接管</translation>
+    </message>
+    <message>
+        <source>- the Bluetooth keyboard's device nodes: its keys are not taken over</source>
+        <translation>- 蓝牙键盘的设备节点：按键不会被接管</translation>
+    </message>
+    <message>
+        <source>- the device rule %1 is not installed</source>
+        <translation>- 设备规则 %1 未安装</translation>
+    </message>
+    <message>
+        <source>Load the uinput module: sudo modprobe uinput</source>
+        <translation>请加载 uinput 模块：sudo modprobe uinput</translation>
+    </message>
+    <message>
+        <source>Install the rule (the Debian package installs it), from the sources:</source>
+        <translation>请安装该规则（Debian 软件包会自动安装），在源码目录中执行：</translation>
+    </message>
+    <message>
+        <source>Then unplug and replug the receiver, and log out and in again.</source>
+        <translation>然后拔下并重新插入接收器，再注销并重新登录。</translation>
+    </message>
+    <message>
+        <source>Unplug the receiver and plug it in again (switch a Bluetooth device off and on again).</source>
+        <translation>请拔下接收器后重新插入（蓝牙设备请关闭后再打开）。</translation>
+    </message>
+    <message>
+        <source>Log out and in again for access to /dev/uinput.</source>
+        <translation>请注销并重新登录以获得 /dev/uinput 的访问权限。</translation>
+    </message>
+    <message>
+        <source>Check the access with: getfacl %1 (your user needs rw)</source>
+        <translation>可用以下命令检查权限：getfacl %1（当前用户需要 rw）</translation>
+    </message>
+</context>
+<context>
+    <name>KConfigCommon</name>
+    <message>
+        <source>a folder or something else that is not a file is in its place</source>
+        <translation>该位置是一个文件夹或其他非文件对象</translation>
+    </message>
+    <message>
+        <source>its folder cannot be created</source>
+        <translation>无法创建其所在文件夹</translation>
+    </message>
+    <message>
+        <source>its folder is read-only</source>
+        <translation>其所在文件夹为只读</translation>
+    </message>
+    <message>
+        <source>the file is read-only</source>
+        <translation>该文件为只读</translation>
+    </message>
+    <message>
+        <source>the file cannot be read</source>
+        <translation>无法读取该文件</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>磁盘已满</translation>
+    </message>
+    <message>
+        <source>the system refused to write it</source>
+        <translation>系统拒绝写入</translation>
+    </message>
+    <message>
+        <source>Your settings could not be saved to %1: %2. What you chose stays in effect until the program ends.</source>
+        <translation>无法将设置保存到 %1：%2。您所做的选择在程序退出前仍然有效。</translation>
+    </message>
+    <message>
+        <source>Your settings could not be read from %1: %2. The program uses its defaults for now.</source>
+        <translation>无法从 %1 读取设置：%2。程序暂时使用默认设置。</translation>
+    </message>
+    <message>
+        <source>%1 was damaged and is kept as %2; the default settings are in force.</source>
+        <translation>%1 已损坏，已另存为 %2；现在使用默认设置。</translation>
+    </message>
+    <message>
+        <source>%1 had lines that could not be read; a copy is kept as %2 and the rest of your settings are in force.</source>
+        <translation>%1 中有无法读取的行；已另存副本为 %2，其余设置照常生效。</translation>
+    </message>
+</context>
+<context>
     <name>KDeviceHook</name>
     <message>
         <source>its force feedback cannot be passed on</source>
@@ -951,6 +1045,14 @@
     <message>
         <source>Successful register</source>
         <translation>注册成功</translation>
+    </message>
+    <message>
+        <source>Pointora lacks access to what it needs:</source>
+        <translation>Pointora 缺少所需的访问权限：</translation>
+    </message>
+    <message>
+        <source>Check again</source>
+        <translation>重新检查</translation>
     </message>
 </context>
 <context>
