@@ -92,8 +92,8 @@ void KFuncCommon::buildCatalogue() {
 }
 
 bool KFuncCommon::isCatalogueKeyValue(int keyValue) {
-    if (keyValue == kNotificationKeyValue)
-        return isWindows10();
+    // Every function of the table counts, including the one listed only on Windows 10: an
+    // assignment made there and synchronised through the account still works here.
     for (const FuncGroup& group : kGroups)
         for (const FuncEntry& entry : group.entries)
             if (entry.keyValue == keyValue)

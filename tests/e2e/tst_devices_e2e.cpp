@@ -1,4 +1,5 @@
 #include "common/ProgramRunner.h"
+#include "common/SimLog.h"
 #include "common/TestEnv.h"
 
 #include <QJsonArray>
@@ -18,7 +19,7 @@ class TestDevicesE2e : public QObject {
         std::unique_ptr<QProcess> process;
         QString socket;
         QString logPath;
-        qint64 logOffset = 0;
+        SimLogReader log{QString(), describe};
 
         // Starts the program with the assignments given ("ForwardKey" = 42, "Show desktop", unless
         // said otherwise), the application settings, arguments and environment given.
@@ -40,6 +41,7 @@ class TestDevicesE2e : public QObject {
             }
             socket = env.path("sim.sock");
             logPath = env.path("sim.log");
+            log = SimLogReader(logPath, describe);
             runner.environment().insert("POINTORA_PLATFORM", "sim");
             runner.environment().insert("POINTORA_SIM_SOCKET", socket);
             runner.environment().insert("POINTORA_SIM_LOG", logPath);
@@ -69,20 +71,7 @@ class TestDevicesE2e : public QObject {
             return names;
         }
         // The log lines written since the last call, as compact text.
-        QStringList newLog() {
-            QStringList lines;
-            QFile file(logPath);
-            if (!file.open(QIODevice::ReadOnly))
-                return lines;
-            file.seek(logOffset);
-            const QByteArray data = file.readAll();
-            const int complete = data.lastIndexOf('\n') + 1;
-            logOffset += complete;
-            for (const QByteArray& line : data.left(complete).split('\n'))
-                if (!line.isEmpty())
-                    lines << describe(QJsonDocument::fromJson(line).object());
-            return lines;
-        }
+        QStringList newLog() { return log.newLines(); }
         static QString describe(const QJsonObject& o) {
             const QString kind = o.value("kind").toString();
             if (kind == "key")
@@ -114,18 +103,8 @@ class TestDevicesE2e : public QObject {
                 names << v.toString();
             return names;
         }
-        // Waits until the lines matching pattern number count, collecting everything seen.
         bool waitFor(QStringList* seen, const QString& pattern, int count, int timeoutMs = 5000) {
-            const QRegularExpression re(pattern);
-            QDeadlineTimer deadline(timeoutMs);
-            while (true) {
-                *seen += newLog();
-                if (seen->filter(re).size() >= count)
-                    return true;
-                if (deadline.hasExpired())
-                    return false;
-                QThread::msleep(20);
-            }
+            return log.waitFor(seen, pattern, count, timeoutMs);
         }
     };
 

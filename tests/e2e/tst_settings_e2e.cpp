@@ -1,4 +1,5 @@
 #include "common/ProgramRunner.h"
+#include "common/SimLog.h"
 #include "common/TestEnv.h"
 
 #include <QJsonDocument>
@@ -21,7 +22,7 @@ class TestSettingsE2e : public QObject {
         QString configDir;
         QString socket;
         QString logPath;
-        qint64 logOffset = 0;
+        SimLogReader log{QString(), describe};
 
         // prepare sets the configuration folder up before the program starts (with -d).
         explicit Program(const std::function<void(const QString&)>& prepare) {
@@ -30,6 +31,7 @@ class TestSettingsE2e : public QObject {
             prepare(configDir);
             socket = env.path("sim.sock");
             logPath = env.path("sim.log");
+            log = SimLogReader(logPath, describe);
             runner.environment().insert("POINTORA_PLATFORM", "sim");
             runner.environment().insert("POINTORA_SIM_SOCKET", socket);
             runner.environment().insert("POINTORA_SIM_LOG", logPath);
@@ -49,43 +51,21 @@ class TestSettingsE2e : public QObject {
         QString programLog() const { return runner.logLines().join('\n'); }
 
         // The simulation's log lines since the last call, compact.
-        QStringList newLog() {
-            QStringList lines;
-            QFile file(logPath);
-            if (!file.open(QIODevice::ReadOnly))
-                return lines;
-            file.seek(logOffset);
-            const QByteArray data = file.readAll();
-            const int complete = data.lastIndexOf('\n') + 1;
-            logOffset += complete;
-            for (const QByteArray& line : data.left(complete).split('\n')) {
-                const QJsonObject o = QJsonDocument::fromJson(line).object();
-                const QString kind = o.value("kind").toString();
-                if (kind == "system" || kind == "swallowed")
-                    lines << QStringLiteral("%1 %2 %3 %4")
-                                 .arg(kind, o.value("device").toString(),
-                                      o.value("event").toString(),
-                                      o.value("down").toBool() ? "down" : "up");
-                else if (kind == "gamma")
-                    lines << QStringLiteral("gamma %1").arg(o.value("slope").toInt());
-                else if (kind == "key")
-                    lines << QStringLiteral("key %1").arg(o.value("vk").toInt());
-                else if (!kind.isEmpty())
-                    lines << kind;
-            }
-            return lines;
-        }
+        QStringList newLog() { return log.newLines(); }
         bool waitFor(QStringList* seen, const QString& pattern, int count, int timeoutMs = 5000) {
-            const QRegularExpression re(pattern);
-            QDeadlineTimer deadline(timeoutMs);
-            while (true) {
-                *seen += newLog();
-                if (seen->filter(re).size() >= count)
-                    return true;
-                if (deadline.hasExpired())
-                    return false;
-                QThread::msleep(20);
-            }
+            return log.waitFor(seen, pattern, count, timeoutMs);
+        }
+        static QString describe(const QJsonObject& o) {
+            const QString kind = o.value("kind").toString();
+            if (kind == "system" || kind == "swallowed")
+                return QStringLiteral("%1 %2 %3 %4")
+                    .arg(kind, o.value("device").toString(), o.value("event").toString(),
+                         o.value("down").toBool() ? "down" : "up");
+            if (kind == "gamma")
+                return QStringLiteral("gamma %1").arg(o.value("slope").toInt());
+            if (kind == "key")
+                return QStringLiteral("key %1").arg(o.value("vk").toInt());
+            return kind;
         }
     };
 

@@ -1,5 +1,6 @@
 #include "common/LockHolders.h"
 #include "common/ProgramRunner.h"
+#include "common/SimLog.h"
 #include "common/TestEnv.h"
 
 #include <QElapsedTimer>
@@ -381,14 +382,7 @@ private slots:
         QVERIFY(program->waitForFinished(10000));
         QCOMPARE(program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(program->exitCode(), 0);
-        QFile log(logPath);
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QJsonObject lastHook;
-        for (const QByteArray& line : log.readAll().split('\n')) {
-            const QJsonObject event = QJsonDocument::fromJson(line).object();
-            if (event.value("kind").toString() == "hook")
-                lastHook = event;
-        }
+        const QJsonObject lastHook = lastSimEvent(logPath, "hook");
         QCOMPARE(lastHook.value("hook").toString(), QString("usb"));
         QCOMPARE(lastHook.value("installed").toBool(), false);
     }

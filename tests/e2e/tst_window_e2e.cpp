@@ -4,6 +4,7 @@
 // simulated platform, the page follows the devices (no device, then the receiver arriving).
 
 #include "common/ProgramRunner.h"
+#include "common/SimLog.h"
 #include "common/TestEnv.h"
 
 #include <QJsonArray>
@@ -152,14 +153,7 @@ private slots:
         QCOMPARE(program->exitCode(), 0);
         QVERIFY(logContains(runner, "No system tray is available yet"));
         QVERIFY(logContains(runner, "closed without a system tray: ending the program"));
-        QFile log(env.path("sim.log"));
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QJsonObject lastHook;
-        for (const QByteArray& line : log.readAll().split('\n')) {
-            const QJsonObject event = QJsonDocument::fromJson(line).object();
-            if (event.value("kind").toString() == "hook")
-                lastHook = event;
-        }
+        const QJsonObject lastHook = lastSimEvent(env.path("sim.log"), "hook");
         QCOMPARE(lastHook.value("hook").toString(), QString("usb"));
         QCOMPARE(lastHook.value("installed").toBool(), false);
     }

@@ -40,6 +40,11 @@ private slots:
         QCOMPARE(catalogue.getNameByKeyValye("42"), QString("Show desktop"));
         QCOMPARE(catalogue.getNameByKeyValye("101"), QString("Mouse speed adjustment"));
         QCOMPARE(catalogue.getNameByKeyValye("53"), QString());
+        // Not offered here, but a stored 53 (made on Windows 10, synchronised) still counts.
+        QVERIFY(KFuncCommon::isCatalogueKeyValue(53));
+        QVERIFY(KFuncCommon::isCatalogueKeyValue(101));
+        QVERIFY(!KFuncCommon::isCatalogueKeyValue(9));
+        QVERIFY(!KFuncCommon::isCatalogueKeyValue(-1));
         QCOMPARE(catalogue.getNameByKeyValye("9"), QString());
         QCOMPARE(catalogue.getNameByKeyValye("07"), QString());
         QCOMPARE(catalogue.getNameByKeyValye(" 7"), QString());
