@@ -39,6 +39,18 @@ bool parseListen(const std::string& text, std::string* host, int* port) {
     return true;
 }
 
+// "A,C": per-address and per-client caps.
+bool parseRateLimit(const std::string& text, RateLimit* limit) {
+    const std::size_t comma = text.find(',');
+    std::int64_t a = 0, c = 0;
+    if (comma == std::string::npos || !parseInteger(text.substr(0, comma), 0, 1000000, &a) ||
+        !parseInteger(text.substr(comma + 1), 0, 1000000, &c))
+        return false;
+    limit->perAddress = static_cast<int>(a);
+    limit->perClient = static_cast<int>(c);
+    return true;
+}
+
 }  // namespace
 
 std::string usageText() {
@@ -57,7 +69,18 @@ std::string usageText() {
            "  --token-ttl SECONDS  lifetime of a login token (default 2592000 = 30 days)\n"
            "  --code-ttl SECONDS   lifetime of a verification code (default 600)\n"
            "  --threads N          worker threads (default 8)\n"
-           "  --quiet              no request log on standard error\n";
+           "  --quiet              no request log on standard error\n"
+           "  --allow-host NAME    also accept requests whose Host header names NAME (repeatable)\n"
+           "  --limit-login A,C    failed logins per hour per address, per client (default "
+           "10,100)\n"
+           "  --limit-register A,C registrations per hour per address, per client (default 5,30)\n"
+           "  --limit-code-request A,C  code requests per hour per address, per client (default "
+           "5,30)\n"
+           "  --limit-code-check A,C    wrong codes per hour per address, per client (default "
+           "10,100)\n"
+           "  --code-interval SECONDS   least time between two code requests per address "
+           "(default 60)\n"
+           "                       (a cap of 0 is no cap)\n";
 }
 
 bool parseOptions(const std::vector<std::string>& args, Options* options, std::string* error,
@@ -102,6 +125,31 @@ bool parseOptions(const std::vector<std::string>& args, Options* options, std::s
                 return false;
             }
             (name == "--token-ttl" ? options->tokenTtlSeconds : options->codeTtlSeconds) = number;
+        } else if (name == "--allow-host") {
+            if (value.empty() || value.find_first_of(" /:[]") != std::string::npos) {
+                *error = "--allow-host wants a host name, got " + value;
+                return false;
+            }
+            std::string lower = value;
+            for (char& c : lower)
+                c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            options->allowedHosts.push_back(lower);
+        } else if (name == "--limit-login" || name == "--limit-register" ||
+                   name == "--limit-code-request" || name == "--limit-code-check") {
+            RateLimit* limit = name == "--limit-login"          ? &options->loginFailures
+                               : name == "--limit-register"     ? &options->registrations
+                               : name == "--limit-code-request" ? &options->codeRequests
+                                                                : &options->codeFailures;
+            if (!parseRateLimit(value, limit)) {
+                *error = name + " wants two numbers A,C, got " + value;
+                return false;
+            }
+        } else if (name == "--code-interval") {
+            if (!parseInteger(value, 0, 24 * 3600, &number)) {
+                *error = "--code-interval wants a number of seconds, got " + value;
+                return false;
+            }
+            options->codeIntervalSeconds = number;
         } else if (name == "--threads") {
             if (!parseInteger(value, 1, 256, &number)) {
                 *error = "--threads wants a number from 1 to 256, got " + value;

@@ -6,6 +6,13 @@
 
 namespace cloud {
 
+// Caps per hour for one kind of request: per e-mail address and per client (IP address); 0 lifts
+// a cap.
+struct RateLimit {
+    int perAddress;
+    int perClient;
+};
+
 // Everything the command line can set.
 struct Options {
     std::string host = "127.0.0.1";
@@ -20,6 +27,13 @@ struct Options {
     std::string tlsKey;
     int threads = 8;
     bool quiet = false;
+    // Host names (besides the listen address) accepted in the Host header.
+    std::vector<std::string> allowedHosts;
+    RateLimit loginFailures{10, 100};       // failed logins
+    RateLimit registrations{5, 30};         // registration attempts
+    RateLimit codeRequests{5, 30};          // verification code requests
+    RateLimit codeFailures{10, 100};        // wrong verification codes, across codes
+    std::int64_t codeIntervalSeconds = 60;  // least time between two code requests per address
 };
 
 // Parses argv (without the program name). Returns false with a message in *error on bad input;

@@ -5,15 +5,19 @@
 #include <httplib.h>
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <utility>
@@ -23,6 +27,7 @@ namespace cloud {
 namespace {
 
 constexpr std::size_t kMaxBody = 64 * 1024;
+constexpr std::int64_t kLimitWindow = 3600;
 
 const char* const kPaths[] = {
     "/v1/user/login",        "/v1/user/register",         "/v1/user/updatePassword",
@@ -50,6 +55,10 @@ int httpStatusOf(int code) {
         case BadMember:
         case BadHttp:
             return 400;
+        case BadContentType:
+            return 415;
+        case BadHost:
+            return 403;
         case TooLarge:
             return 413;
         case UnknownPath:
@@ -164,6 +173,38 @@ bool isValidConfigType(const std::string& type) {
     return isPlainText(type, 1, 64);
 }
 
+// "application/json", with or without parameters such as a charset.
+bool isJsonContentType(const std::string& value) {
+    std::string type = asciiLower(value.substr(0, value.find(';')));
+    while (!type.empty() && (type.back() == ' ' || type.back() == '\t'))
+        type.pop_back();
+    return type == "application/json";
+}
+
+bool isIpLiteral(const std::string& host) {
+    return !host.empty() && (host.find(':') != std::string::npos ||
+                             host.find_first_not_of("0123456789.") == std::string::npos);
+}
+
+// The file of an address in the outbox. Most addresses name it as they are; one too long for a
+// file name keeps a readable prefix and gains a digest of the whole address ("~" never occurs in
+// an address, so the two forms cannot meet).
+std::string outboxName(const std::string& email) {
+    if (email.size() <= 200)
+        return email + ".txt";
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArray::fromStdString(email), QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
+    return email.substr(0, 180) + "~" + digest.toStdString() + ".txt";
+}
+
+void setMode(const std::string& path, mode_t mode) {
+    if (::chmod(path.c_str(), mode) != 0 && errno != ENOENT)
+        std::fprintf(stderr, "pointora-cloud: cannot restrict the access to %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+}
+
 // Takes the token from "Authorization: TOKEN" (the program's form) or "Bearer TOKEN".
 std::string tokenOf(const httplib::Request& request) {
     std::string value = request.get_header_value("Authorization");
@@ -179,6 +220,7 @@ struct Call {
     Lang lang = Lang::En;
     std::optional<User> user;
     std::string tokenDigest;
+    std::string client;  // the client's IP address
     std::int64_t now = 0;
 };
 
@@ -208,6 +250,21 @@ std::optional<Reply> readStrings(
     return std::nullopt;
 }
 
+// The caps of one kind of request: per address (with the least interval between two) and per
+// client.
+std::vector<Limit> limitsOf(const std::string& kind, const RateLimit& caps,
+                            const std::string& email, const std::string& client,
+                            std::int64_t interval = 0) {
+    return {Limit{kind, email, caps.perAddress, kLimitWindow, interval},
+            Limit{kind + "/client", client, caps.perClient, kLimitWindow, 0}};
+}
+
+Reply rateLimited(std::int64_t wait) {
+    Reply reply(RateLimited);
+    reply.member = std::to_string(wait);
+    return reply;
+}
+
 }  // namespace
 
 CloudServer::CloudServer(Options options) : m_options(std::move(options)) {}
@@ -221,6 +278,9 @@ std::string CloudServer::baseUrl() const {
 }
 
 bool CloudServer::start(std::string* error) {
+    // The data folder holds password hashes and recovery codes: everything the service creates
+    // is for its own user only.
+    ::umask(077);
     if (!m_store.open(m_options.dataDir, error))
         return false;
     m_outbox = m_options.dataDir + "/outbox";
@@ -230,6 +290,7 @@ bool CloudServer::start(std::string* error) {
         *error = "cannot create " + m_outbox + ": " + ec.message();
         return false;
     }
+    secureFiles();
 
     if (m_options.tlsCert.empty()) {
         m_server = std::make_unique<httplib::Server>();
@@ -340,12 +401,83 @@ void CloudServer::route() {
     }
 }
 
+// Data created by an older run may still be readable by others: the folders become 0700, the
+// database and the mails 0600.
+void CloudServer::secureFiles() {
+    setMode(m_options.dataDir, 0700);
+    setMode(m_outbox, 0700);
+    for (const char* name : {"/cloud.db", "/cloud.db-wal", "/cloud.db-shm"})
+        setMode(m_options.dataDir + name, 0600);
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(m_outbox, ec)) {
+        if (entry.is_regular_file(ec))
+            setMode(entry.path().string(), 0600);
+    }
+}
+
+// The Host header must name the service as the program addresses it: the listen address (with
+// the listening port; "localhost" too when listening on loopback, any IP address when listening
+// on all of them) or a name given with --allow-host (any port, for a proxy in front). Anything
+// else is a web page that resolved its own name to this machine.
+bool CloudServer::hostAllowed(const std::string& header) const {
+    const std::string value = asciiLower(header);
+    std::string host = value;
+    std::string port;
+    if (value.empty())
+        return false;
+    if (value.front() == '[') {
+        const std::size_t close = value.find(']');
+        if (close == std::string::npos)
+            return false;
+        host = value.substr(1, close - 1);
+        const std::string rest = value.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest[0] != ':')
+                return false;
+            port = rest.substr(1);
+        }
+    } else if (const std::size_t colon = value.find(':'); colon != std::string::npos) {
+        if (value.find(':', colon + 1) != std::string::npos)
+            return false;
+        host = value.substr(0, colon);
+        port = value.substr(colon + 1);
+    }
+    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    for (const std::string& name : m_options.allowedHosts) {
+        if (host == name)
+            return true;
+    }
+    const int defaultPort = m_options.tlsCert.empty() ? 80 : 443;
+    if ((port.empty() ? defaultPort : std::stoi(port)) != m_port)
+        return false;
+    const std::string listen = asciiLower(m_options.host);
+    if (host == listen)
+        return true;
+    if (listen == "0.0.0.0" || listen == "::")
+        return isIpLiteral(host);
+    const bool loopback = listen == "localhost" || listen == "::1" || listen.rfind("127.", 0) == 0;
+    return loopback && host == "localhost";
+}
+
 void CloudServer::serve(const httplib::Request& request, httplib::Response& response,
                         Reply (CloudServer::*operation)(const Call&), bool needsToken) {
     Call call;
     call.lang = langFromHeader(request.get_header_value("lang"));
     call.now = nowSeconds();
+    call.client = request.remote_addr;
     Reply reply;
+    // Requests that a web page could make on its own (a form post or a "simple" cross-origin
+    // request, or one through a name resolved to this machine) are refused before anything is
+    // read.
+    if (!hostAllowed(request.get_header_value("Host"))) {
+        writeEnvelope(response, BadHost, message(BadHost, call.lang));
+        return;
+    }
+    if (!isJsonContentType(request.get_header_value("Content-Type"))) {
+        writeEnvelope(response, BadContentType, message(BadContentType, call.lang));
+        return;
+    }
     try {
         // The HTTP layer enforces the limit on bodies with a length; chunked ones are checked here.
         if (request.body.size() > kMaxBody) {
@@ -387,13 +519,30 @@ bool CloudServer::verify(const std::string& hash, const std::string& password) {
     return secrets::verifyPassword(hash, password);
 }
 
+const std::string& CloudServer::dummyHash() {
+    std::call_once(m_dummyOnce, [this] { m_dummyHash = hash(secrets::newToken()).value_or(""); });
+    return m_dummyHash;
+}
+
 Reply CloudServer::login(const Call& call) {
     std::string email, password;
     if (auto bad = readStrings(call, {{"email", &email}, {"password", &password}}))
         return *bad;
-    const std::optional<User> user = m_store.userByEmail(asciiLower(email));
-    if (!user || !verify(user->passwordHash, password))
+    email = asciiLower(email);
+    // Every attempt is counted first and taken back when it succeeds, so that parallel guesses
+    // cannot pass the cap.
+    std::vector<std::int64_t> attempt;
+    if (const std::int64_t wait = m_store.admit(
+            limitsOf("login", m_options.loginFailures, email, call.client), call.now, &attempt))
+        return rateLimited(wait);
+    const std::optional<User> user = m_store.userByEmail(email);
+    if (!user) {
+        verify(dummyHash(), password);
         return WrongLogin;
+    }
+    if (!verify(user->passwordHash, password))
+        return WrongLogin;
+    m_store.forget(attempt);
     Reply reply;
     reply.token = secrets::newToken();
     if (!m_store.addToken(user->id, user->passwordHash, secrets::tokenDigest(reply.token),
@@ -419,12 +568,25 @@ Reply CloudServer::registerUser(const Call& call) {
         return BadPassword;
     if (password != rePassword)
         return PasswordMismatch;
-    if (m_store.userByEmail(email))
-        return EmailTaken;
+    std::vector<std::int64_t> attempt;
+    if (const std::int64_t wait = m_store.admit(
+            limitsOf("register", m_options.registrations, email, call.client), call.now, &attempt))
+        return rateLimited(wait);
+    // A taken address is answered like a new one (the password is hashed all the same), so that
+    // registration does not tell who has an account; the owner is told by mail instead.
     const std::optional<std::string> passwordHash = hash(password);
     if (!passwordHash)
         return InternalError;
-    return m_store.addUser(email, nickname, *passwordHash, call.now) ? Success : EmailTaken;
+    if (m_store.userByEmail(email) || !m_store.addUser(email, nickname, *passwordHash, call.now)) {
+        writeOutbox(email,
+                    "Subject: Pointora registration\n\n"
+                    "Someone tried to register a Pointora account with this address, which "
+                    "already has one. If it was you, log in, or reset your password with "
+                    "\"Forget password\".\n"
+                    "有人尝试用此邮箱注册 Pointora 账户，但该邮箱已有账户。如果是您本人，请直接"
+                    "登录，或通过“忘记密码”重设密码。\n");
+    }
+    return Success;
 }
 
 Reply CloudServer::updatePassword(const Call& call) {
@@ -449,8 +611,6 @@ std::optional<Reply> CloudServer::recoveryAccount(std::string* email, std::optio
     if (!isValidEmail(*email))
         return Reply(BadEmail);
     *user = m_store.userByEmail(*email);
-    if (!*user)
-        return Reply(EmailUnknown);
     return std::nullopt;
 }
 
@@ -461,11 +621,68 @@ Reply CloudServer::findPassword(const Call& call) {
         return *bad;
     if (auto refused = recoveryAccount(&email, &user))
         return *refused;
+    std::vector<std::int64_t> request;
+    if (const std::int64_t wait =
+            m_store.admit(limitsOf("code-request", m_options.codeRequests, email, call.client,
+                                   m_options.codeIntervalSeconds),
+                          call.now, &request))
+        return rateLimited(wait);
+    // An unknown address is answered as a registered one; its mail says that there is no
+    // account, and its request is remembered so that checking a code behaves the same too.
+    if (!user) {
+        writeOutbox(email,
+                    "Subject: Pointora password reset\n\n"
+                    "Someone asked to reset the password of a Pointora account with this "
+                    "address, but there is no such account.\n"
+                    "有人请求重设此邮箱的 Pointora 账户密码，但该邮箱没有注册账户。\n");
+        return Success;
+    }
     const std::string code = secrets::newCode();
-    return m_store.putCode(user->id, code, call.now + m_options.codeTtlSeconds,
-                           [&] { return writeOutbox(email, code); })
-               ? Success
-               : InternalError;
+    const std::int64_t ttl = m_options.codeTtlSeconds;
+    const std::string validity = ttl % 60 == 0 && ttl > 0 ? std::to_string(ttl / 60) + " minutes"
+                                                          : std::to_string(ttl) + " seconds";
+    const std::string validityZh =
+        ttl % 60 == 0 && ttl > 0 ? std::to_string(ttl / 60) + " 分钟" : std::to_string(ttl) + " 秒";
+    const std::string text =
+        "Subject: Pointora verification code\n\n"
+        "Your Pointora verification code is " +
+        code + ". It is valid for " + validity +
+        ".\n"
+        "您的 Pointora 验证码是 " +
+        code + "，" + validityZh + "内有效。\n";
+    if (m_store.putCode(user->id, code, call.now + ttl, [&] { return writeOutbox(email, text); }))
+        return Success;
+    m_store.forget(request);
+    return InternalError;
+}
+
+CodeCheck CloudServer::checkRecoveryCode(const Call& call, const std::string& email,
+                                         const std::optional<User>& user,
+                                         const std::string& captcha, std::int64_t* wait) {
+    // Counted first, taken back unless it was a wrong guess: the cap holds across codes and
+    // restarts, and parallel guesses cannot pass it.
+    std::vector<std::int64_t> attempt;
+    *wait = m_store.admit(limitsOf("code-check", m_options.codeFailures, email, call.client),
+                          call.now, &attempt);
+    if (*wait > 0)
+        return CodeCheck::NoCode;
+    bool counted = false;
+    CodeCheck check = CodeCheck::NoCode;
+    if (user) {
+        check = m_store.checkCode(user->id, captcha, call.now, m_options.codeAttempts, &counted);
+    } else {
+        // No account: as if the last request had made a code that is never the one given.
+        std::int64_t at = 0;
+        const std::int64_t requested = m_store.lastEvent("code-request", email, &at);
+        if (requested != 0 && at + m_options.codeTtlSeconds > call.now) {
+            const int earlier = m_store.eventsAfter("code-check", email, requested) - 1;
+            counted = earlier < m_options.codeAttempts;
+            check = earlier + 1 >= m_options.codeAttempts ? CodeCheck::Locked : CodeCheck::Wrong;
+        }
+    }
+    if (!counted)
+        m_store.forget(attempt);
+    return check;
 }
 
 Reply CloudServer::codeReply(CodeCheck check) {
@@ -489,7 +706,9 @@ Reply CloudServer::validatePassword(const Call& call) {
         return *bad;
     if (auto refused = recoveryAccount(&email, &user))
         return *refused;
-    return codeReply(m_store.checkCode(user->id, captcha, call.now, m_options.codeAttempts));
+    std::int64_t wait = 0;
+    const CodeCheck check = checkRecoveryCode(call, email, user, captcha, &wait);
+    return wait > 0 ? rateLimited(wait) : codeReply(check);
 }
 
 Reply CloudServer::newPassword(const Call& call) {
@@ -502,7 +721,10 @@ Reply CloudServer::newPassword(const Call& call) {
         return *refused;
     if (!isValidPassword(password))
         return BadPassword;
-    const CodeCheck check = m_store.checkCode(user->id, captcha, call.now, m_options.codeAttempts);
+    std::int64_t wait = 0;
+    const CodeCheck check = checkRecoveryCode(call, email, user, captcha, &wait);
+    if (wait > 0)
+        return rateLimited(wait);
     if (check != CodeCheck::Ok)
         return codeReply(check);
     const std::optional<std::string> passwordHash = hash(password);
@@ -545,34 +767,33 @@ Reply CloudServer::getConfig(const Call& call) {
     return reply;
 }
 
-// The verification "mail": DIR/outbox/<address>.txt, replaced as a whole (written to a temporary
-// file, flushed to disk, then renamed over the old one).
-bool CloudServer::writeOutbox(const std::string& email, const std::string& code) {
-    const std::string path = m_outbox + "/" + email + ".txt";
+// The "mail" to an address: DIR/outbox/<address>.txt (see outboxName), replaced as a whole
+// (written to a temporary file, flushed to disk, then renamed over the old one). A failure is
+// logged with its reason.
+bool CloudServer::writeOutbox(const std::string& email, const std::string& text) {
+    const std::string path = m_outbox + "/" + outboxName(email);
     const std::string temporary = path + ".tmp";
-    const std::int64_t ttl = m_options.codeTtlSeconds;
-    const std::string validity = ttl % 60 == 0 && ttl > 0 ? std::to_string(ttl / 60) + " minutes"
-                                                          : std::to_string(ttl) + " seconds";
-    const std::string validityZh =
-        ttl % 60 == 0 && ttl > 0 ? std::to_string(ttl / 60) + " 分钟" : std::to_string(ttl) + " 秒";
-    const std::string text = "To: " + email +
-                             "\nSubject: Pointora verification code\n\n"
-                             "Your Pointora verification code is " +
-                             code + ". It is valid for " + validity +
-                             ".\n"
-                             "您的 Pointora 验证码是 " +
-                             code + "，" + validityZh + "内有效。\n";
+    const std::string mail = "To: " + email + "\n" + text;
+    const auto failed = [&](const char* step) {
+        std::fprintf(stderr, "pointora-cloud: cannot %s the mail %s: %s\n", step, temporary.c_str(),
+                     std::strerror(errno));
+        std::remove(temporary.c_str());
+        return false;
+    };
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file)
-        return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    ok = std::fflush(file) == 0 && ok;
-    ok = ::fsync(fileno(file)) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(temporary.c_str());
-    return false;
+        return failed("create");
+    const bool written = std::fwrite(mail.data(), 1, mail.size(), file) == mail.size() &&
+                         std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
+    const int writeErrno = errno;
+    if (std::fclose(file) != 0 || !written) {
+        if (!written)
+            errno = writeErrno;
+        return failed("write");
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        return failed("rename");
+    return true;
 }
 
 }  // namespace cloud

@@ -5,6 +5,7 @@
 #include "CloudStore.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace httplib {
@@ -52,12 +53,23 @@ private:
     Reply saveConfig(const Call& call);
     Reply getConfig(const Call& call);
 
-    // The account a recovery request names: a BadEmail or EmailUnknown reply when there is none.
+    // Normalises the address of a recovery request and looks its account up: a BadEmail reply
+    // for a malformed address; *user stays empty for an unknown one.
     std::optional<Reply> recoveryAccount(std::string* email, std::optional<User>* user);
+    // Checks a recovery code under the caps on wrong codes; unknown addresses are answered as
+    // an account whose code is not the one given.
+    CodeCheck checkRecoveryCode(const Call& call, const std::string& email,
+                                const std::optional<User>& user, const std::string& captcha,
+                                std::int64_t* wait);
     Reply codeReply(CodeCheck check);
     std::optional<std::string> hash(const std::string& password);
     bool verify(const std::string& hash, const std::string& password);
-    bool writeOutbox(const std::string& email, const std::string& code);
+    // A hash with the same parameters as the stored ones, checked for unknown addresses so that
+    // login takes as long for them as for registered ones.
+    const std::string& dummyHash();
+    bool hostAllowed(const std::string& header) const;
+    bool writeOutbox(const std::string& email, const std::string& text);
+    void secureFiles();
 
     Options m_options;
     CloudStore m_store;
@@ -65,6 +77,8 @@ private:
     std::unique_ptr<httplib::Server> m_server;
     std::string m_outbox;
     int m_port = 0;
+    std::once_flag m_dummyOnce;
+    std::string m_dummyHash;
 };
 
 }  // namespace cloud

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace cloud {
@@ -140,6 +141,15 @@ bool CloudStore::open(const std::string& dir, std::string* error) {
             " file_path TEXT NOT NULL,"
             " updated INTEGER NOT NULL,"
             " PRIMARY KEY(user_id, config_type))");
+        // Rate-limit bookkeeping: one row per counted request, kept for a day.
+        exec(
+            "CREATE TABLE IF NOT EXISTS events("
+            " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+            " kind TEXT NOT NULL,"
+            " key TEXT NOT NULL,"
+            " at INTEGER NOT NULL)");
+        exec("CREATE INDEX IF NOT EXISTS events_key ON events(kind, key, at)");
+        exec("CREATE INDEX IF NOT EXISTS events_at ON events(at)");
         exec("PRAGMA user_version=1");
         transaction.commit();
     } catch (const StoreError& e) {
@@ -271,11 +281,13 @@ CodeCheck CloudStore::codeState(std::int64_t userId, const std::string& code, st
 }
 
 CodeCheck CloudStore::checkCode(std::int64_t userId, const std::string& code, std::int64_t now,
-                                int maxAttempts) {
+                                int maxAttempts, bool* counted) {
     std::lock_guard<std::mutex> lock(m_mutex);
     Transaction transaction(*this);
     int attempts = 0;
     const CodeCheck state = codeState(userId, code, now, maxAttempts, &attempts);
+    if (counted)
+        *counted = state == CodeCheck::Wrong;
     if (state != CodeCheck::Wrong)
         return state;
     Statement(*this, "UPDATE codes SET attempts = attempts + 1 WHERE user_id = ?")
@@ -301,6 +313,76 @@ CodeCheck CloudStore::resetPassword(std::int64_t userId, const std::string& code
     Statement(*this, "DELETE FROM tokens WHERE user_id = ?").bind(1, userId).run();
     transaction.commit();
     return CodeCheck::Ok;
+}
+
+std::int64_t CloudStore::admit(const std::vector<Limit>& limits, std::int64_t now,
+                               std::vector<std::int64_t>* ids) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Transaction transaction(*this);
+    ids->clear();
+    std::int64_t wait = 0;
+    for (const Limit& limit : limits) {
+        if (limit.interval > 0) {
+            Statement last(*this, "SELECT MAX(at) FROM events WHERE kind = ? AND key = ?");
+            last.bind(1, limit.kind).bind(2, limit.key);
+            if (last.step() && !last.text(0).empty())
+                wait = std::max(wait, last.integer(0) + limit.interval - now);
+        }
+        if (limit.max > 0) {
+            // The max-th newest event inside the window: the cap is reached when it exists, and
+            // lifts when it leaves the window.
+            Statement nth(*this,
+                          "SELECT at FROM events WHERE kind = ? AND key = ? AND at > ?"
+                          " ORDER BY at DESC LIMIT 1 OFFSET ?");
+            nth.bind(1, limit.kind)
+                .bind(2, limit.key)
+                .bind(3, now - limit.window)
+                .bind(4, static_cast<std::int64_t>(limit.max - 1));
+            if (nth.step())
+                wait =
+                    std::max(wait, std::max<std::int64_t>(1, nth.integer(0) + limit.window - now));
+        }
+    }
+    if (wait > 0)
+        return wait;
+    Statement(*this, "DELETE FROM events WHERE at <= ?").bind(1, now - 24 * 3600).run();
+    for (const Limit& limit : limits) {
+        Statement(*this, "INSERT INTO events(kind, key, at) VALUES(?, ?, ?)")
+            .bind(1, limit.kind)
+            .bind(2, limit.key)
+            .bind(3, now)
+            .run();
+        ids->push_back(sqlite3_last_insert_rowid(m_db));
+    }
+    transaction.commit();
+    return 0;
+}
+
+void CloudStore::forget(const std::vector<std::int64_t>& ids) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Transaction transaction(*this);
+    for (std::int64_t id : ids)
+        Statement(*this, "DELETE FROM events WHERE id = ?").bind(1, id).run();
+    transaction.commit();
+}
+
+std::int64_t CloudStore::lastEvent(const std::string& kind, const std::string& key,
+                                   std::int64_t* at) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Statement s(*this,
+                "SELECT id, at FROM events WHERE kind = ? AND key = ? ORDER BY id DESC LIMIT 1");
+    s.bind(1, kind).bind(2, key);
+    if (!s.step())
+        return 0;
+    *at = s.integer(1);
+    return s.integer(0);
+}
+
+int CloudStore::eventsAfter(const std::string& kind, const std::string& key, std::int64_t afterId) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Statement s(*this, "SELECT COUNT(*) FROM events WHERE kind = ? AND key = ? AND id > ?");
+    s.bind(1, kind).bind(2, key).bind(3, afterId);
+    return s.step() ? static_cast<int>(s.integer(0)) : 0;
 }
 
 void CloudStore::saveConfig(std::int64_t userId, const std::string& configType,

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -30,6 +31,16 @@ enum class CodeCheck {
     NoCode,  // none requested, expired, or already used
     Wrong,   // counted as a failed attempt
     Locked,  // too many failed attempts: a new code must be requested
+};
+
+// A cap on events of one kind for one key (an address, a client): at most max within window
+// seconds, and at least interval seconds between two. max 0 means no cap on the count.
+struct Limit {
+    std::string kind;
+    std::string key;
+    int max = 0;
+    std::int64_t window = 3600;
+    std::int64_t interval = 0;
 };
 
 // The service's data in one SQLite database (WAL journal) in the data folder. One connection,
@@ -66,12 +77,24 @@ public:
     bool putCode(std::int64_t userId, const std::string& code, std::int64_t expires,
                  const std::function<bool()>& deliver);
     // Checks a code; a wrong one counts an attempt, the last allowed wrong one locks the code.
+    // *counted (when given) tells whether this check was counted as a wrong attempt.
     CodeCheck checkCode(std::int64_t userId, const std::string& code, std::int64_t now,
-                        int maxAttempts);
+                        int maxAttempts, bool* counted = nullptr);
     // Sets a new password if code is still the user's valid code; consumes the code and ends
     // every session of the user. Does not count attempts (checkCode came first).
     CodeCheck resetPassword(std::int64_t userId, const std::string& code, std::int64_t now,
                             int maxAttempts, const std::string& newHash);
+
+    // Records one event under every limit, unless one of them is exhausted: then nothing is
+    // recorded and the result is the number of seconds until that limit admits again. 0 when
+    // admitted; *ids receives the new events (to be taken back with forget()).
+    std::int64_t admit(const std::vector<Limit>& limits, std::int64_t now,
+                       std::vector<std::int64_t>* ids);
+    void forget(const std::vector<std::int64_t>& ids);
+    // The newest event of kind for key: its id, 0 when there is none; *at receives its time.
+    std::int64_t lastEvent(const std::string& kind, const std::string& key, std::int64_t* at);
+    // How many events of kind for key were recorded after the event afterId.
+    int eventsAfter(const std::string& kind, const std::string& key, std::int64_t afterId);
 
     void saveConfig(std::int64_t userId, const std::string& configType, const std::string& content,
                     const std::string& filePath, std::int64_t now);

@@ -1,5 +1,8 @@
 #include "CloudTexts.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace cloud {
 
 Lang langFromHeader(const std::string& header) {
@@ -26,6 +29,10 @@ const Text kTexts[] = {
     {InternalError, "The service had an internal error, please try again later",
      "服务内部错误，请稍后重试"},
     {BadHttp, "Malformed HTTP request", "HTTP 请求格式错误"},
+    {BadContentType, "The request must be sent with Content-Type application/json",
+     "请求的 Content-Type 必须是 application/json"},
+    {BadHost, "This service does not answer requests addressed to this host name",
+     "本服务不接受发往该主机名的请求"},
     {NotLoggedIn, "Please log in first (the session is missing or has expired)",
      "请先登录（登录状态不存在或已过期）"},
     {WrongLogin, "Wrong e-mail address or password", "邮箱或密码错误"},
@@ -51,6 +58,13 @@ std::string message(int code, Lang lang, const std::string& member) {
     if (code == BadMember) {
         return lang == Lang::Zh ? "缺少参数 \"" + member + "\" 或其类型不是字符串"
                                 : "Member \"" + member + "\" is missing or is not a string";
+    }
+    if (code == RateLimited) {
+        const long long seconds = std::max(1LL, std::atoll(member.c_str()));
+        const std::string minutes = std::to_string((seconds + 59) / 60);
+        return lang == Lang::Zh ? "尝试次数过多，请在 " + minutes + " 分钟后重试"
+                                : "Too many attempts, please try again in " + minutes +
+                                      (minutes == "1" ? " minute" : " minutes");
     }
     for (const Text& text : kTexts) {
         if (text.code == code)

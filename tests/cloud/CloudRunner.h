@@ -3,6 +3,7 @@
 // Starts the real pointora-cloud (from POINTORA_BIN_DIR) on a free loopback port for a test, and
 // stops it again. The service prints "pointora-cloud listening on URL" once it accepts requests.
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -75,9 +76,21 @@ private:
     QString m_error;
 };
 
+// The file of the last mail to address: "<address>.txt", or for an address of over 200 bytes
+// its first 180 bytes, "~" and the first 16 hex digits of its SHA-256.
+inline QString outboxPath(const QString& dataDir, const QString& address) {
+    const QByteArray bytes = address.toUtf8();
+    const QString name =
+        bytes.size() <= 200
+            ? address
+            : QString::fromUtf8(bytes.left(180)) + "~" +
+                  QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().left(16);
+    return dataDir + "/outbox/" + name + ".txt";
+}
+
 // The verification code of the last recovery mail to address, "" when there is none.
 inline QString outboxCode(const QString& dataDir, const QString& address) {
-    QFile file(dataDir + "/outbox/" + address + ".txt");
+    QFile file(outboxPath(dataDir, address));
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     const QRegularExpressionMatch match = QRegularExpression("verification code is (\\d{4})\\.")

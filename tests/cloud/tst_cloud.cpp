@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -23,6 +26,7 @@ struct Answer {
     QJsonObject data;
     std::string authorization;
     std::string allow;
+    bool cors = false;  // an Access-Control-* header came back
 };
 
 std::string compact(const QJsonObject& object) {
@@ -36,6 +40,10 @@ Answer toAnswer(const httplib::Result& result) {
     answer.status = result->status;
     answer.authorization = result->get_header_value("Authorization");
     answer.allow = result->get_header_value("Allow");
+    for (const auto& [name, value] : result->headers) {
+        if (QString::fromStdString(name).startsWith("access-control-", Qt::CaseInsensitive))
+            answer.cors = true;
+    }
     const QJsonObject envelope =
         QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
     answer.code = envelope.value("code").toInt(-100);
@@ -57,6 +65,13 @@ public:
         if (!token.empty())
             headers.emplace("Authorization", token);
         return toAnswer(m_client.Post(path.c_str(), headers, body, "application/json"));
+    }
+    // A POST with its own Content-Type and extra headers (a Host header replaces the default).
+    Answer send(const std::string& path, const std::string& body, const std::string& contentType,
+                const httplib::Headers& headers = {}) {
+        httplib::Headers all = headers;
+        all.emplace("lang", "en");
+        return toAnswer(m_client.Post(path.c_str(), all, body, contentType.c_str()));
     }
     Answer post(const std::string& path, const QJsonObject& body,
                 const std::string& token = std::string(), const std::string& lang = "en") {
@@ -80,6 +95,16 @@ public:
     Answer get(const std::string& token, const QString& type) {
         return post("/v1/driver/config2/get", {{"configType", type}}, token);
     }
+    Answer find(const QString& email, const std::string& lang = "en") {
+        return post("/v1/user/findPassword", {{"email", email}}, std::string(), lang);
+    }
+    Answer validate(const QString& email, const QString& code) {
+        return post("/v1/user/validatePassword", {{"email", email}, {"captcha", code}});
+    }
+    Answer reset(const QString& email, const QString& code, const QString& password) {
+        return post("/v1/user/newPassword",
+                    {{"email", email}, {"captcha", code}, {"password", password}});
+    }
 
     httplib::Client& http() { return m_client; }
 
@@ -94,6 +119,15 @@ const char* const kPaths[] = {
 };
 
 const QString kPassword = "abc123!";
+
+// A code other than the given one.
+QString otherCode(const QString& code) {
+    return QString("%1").arg((code.toInt() + 1) % 10000, 4, 10, QChar('0'));
+}
+
+// The shared service lifts the caps that the many requests of the other cases would reach.
+const QStringList kNoCaps{"--code-interval",      "0",  "--limit-register", "0,0",
+                          "--limit-code-request", "0,0"};
 
 }  // namespace
 
@@ -119,7 +153,7 @@ private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_data = m_dir.filePath("shared");
-        QVERIFY2(m_cloud.start(m_data), qPrintable(m_cloud.error()));
+        QVERIFY2(m_cloud.start(m_data, kNoCaps), qPrintable(m_cloud.error()));
     }
 
     void badRequests_data() {
@@ -227,8 +261,9 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::newRow("ok") << "Ann"
                             << "ann@example.com" << kPassword << kPassword << 0;
+        // A taken address is answered like a new one (see enumeration()).
         QTest::newRow("taken, other case") << "Ann"
-                                           << "ANN@Example.COM" << kPassword << kPassword << 2003;
+                                           << "ANN@Example.COM" << kPassword << kPassword << 0;
         QTest::newRow("chinese nickname") << "小明"
                                           << "xm@example.cn" << kPassword << kPassword << 0;
         QTest::newRow("empty nickname") << ""
@@ -376,9 +411,9 @@ private slots:
                 {{"email", "rec@example.com"}, {"captcha", code}, {"password", password}});
         };
 
-        QCOMPARE(find("nobody@example.com").code, 2009);
+        QCOMPARE(find("nobody@example.com").code, 0);
         QCOMPARE(find("not an address").code, 2004);
-        QVERIFY(!QFile::exists(m_data + "/outbox/nobody@example.com.txt"));
+        QCOMPARE(outboxCode(m_data, "nobody@example.com"), QString());
         QCOMPARE(validate("1234").code, 2011);  // nothing requested yet
 
         QCOMPARE(find("REC@example.com").code, 0);
@@ -410,6 +445,321 @@ private slots:
         QCOMPARE(reset(second, "new000!").code, 2012);
         QCOMPARE(find("rec@example.com").code, 0);
         QCOMPARE(validate(outboxCode(m_data, "rec@example.com")).code, 0);
+    }
+
+    void bruteForceCapped() {
+        // Five wrong codes lock a code; ten wrong codes per address and hour lock the address,
+        // whatever new codes are requested, also after a restart.
+        const QString data = m_dir.filePath("bruteforce");
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(data, {"--code-interval", "0"}), qPrintable(cloud.error()));
+        const QString email = "bf@example.com";
+        QString code;
+        {
+            Client c(cloud.port());
+            QCOMPARE(c.registerUser(email, kPassword).code, 0);
+            for (int round = 0; round < 2; ++round) {
+                QCOMPARE(c.find(email).code, 0);
+                code = outboxCode(data, email);
+                for (int i = 0; i < 4; ++i)
+                    QCOMPARE(c.validate(email, otherCode(code)).code, 2010);
+                QCOMPARE(c.validate(email, otherCode(code)).code, 2012);
+            }
+            QCOMPARE(c.find(email).code, 0);
+            code = outboxCode(data, email);
+            const Answer capped = c.validate(email, code);
+            QCOMPARE(capped.code, 2014);
+            QVERIFY2(capped.msg.startsWith("Too many attempts, please try again in "),
+                     qPrintable(capped.msg));
+            QCOMPARE(c.reset(email, code, "new123!").code, 2014);
+        }
+        QCOMPARE(cloud.stop(), 0);
+        QVERIFY2(cloud.start(data, {"--code-interval", "0"}), qPrintable(cloud.error()));
+        Client c(cloud.port());
+        QCOMPARE(c.validate(email, code).code, 2014);
+        QCOMPARE(c.find(email).code, 0);
+        QCOMPARE(c.validate(email, outboxCode(data, email)).code, 2014);
+        QCOMPARE(c.login(email, kPassword).code, 0);  // the account itself stays usable
+
+        // The same cap for an address without an account.
+        const QString nobody = "nobody-bf@example.com";
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(c.find(nobody).code, 0);
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(c.validate(nobody, "1234").code, 2010);
+            QCOMPARE(c.validate(nobody, "1234").code, 2012);
+        }
+        QCOMPARE(c.find(nobody).code, 0);
+        QCOMPARE(c.validate(nobody, "1234").code, 2014);
+
+        // Per client: wrong codes spread over many addresses.
+        CloudRunner perClient;
+        const QString data2 = m_dir.filePath("bruteforce-client");
+        QVERIFY2(perClient.start(data2, {"--code-interval", "0", "--limit-code-check", "100,6"}),
+                 qPrintable(perClient.error()));
+        Client p(perClient.port());
+        for (int a = 0; a < 3; ++a) {
+            const QString address = QString("spread%1@example.com").arg(a);
+            QCOMPARE(p.registerUser(address, kPassword).code, 0);
+            QCOMPARE(p.find(address).code, 0);
+            for (int i = 0; i < 2; ++i)
+                QCOMPARE(p.validate(address, otherCode(outboxCode(data2, address))).code, 2010);
+        }
+        QCOMPARE(p.registerUser("spread9@example.com", kPassword).code, 0);
+        QCOMPARE(p.find("spread9@example.com").code, 0);
+        QCOMPARE(p.validate("spread9@example.com", outboxCode(data2, "spread9@example.com")).code,
+                 2014);
+    }
+
+    void codeRequestCaps() {
+        // Default caps: one request per address per minute, five per hour, thirty per client.
+        CloudRunner cloud;
+        const QString data = m_dir.filePath("coderequests");
+        QVERIFY2(cloud.start(data), qPrintable(cloud.error()));
+        Client c(cloud.port());
+        QCOMPARE(c.registerUser("cool@example.com", kPassword).code, 0);
+        QCOMPARE(c.find("cool@example.com").code, 0);
+        const QString first = outboxCode(data, "cool@example.com");
+        const Answer again = c.find("cool@example.com");
+        QCOMPARE(again.code, 2014);
+        QCOMPARE(again.msg, QString("Too many attempts, please try again in 1 minute"));
+        QCOMPARE(c.find("cool@example.com", "zh").msg, QString("尝试次数过多，请在 1 分钟后重试"));
+        QCOMPARE(outboxCode(data, "cool@example.com"), first);  // the first code stays valid
+        QCOMPARE(c.validate("cool@example.com", first).code, 0);
+        // The same for an address without an account.
+        QCOMPARE(c.find("nobody-cool@example.com").code, 0);
+        QCOMPARE(c.find("nobody-cool@example.com").code, 2014);
+
+        // The hourly cap, without the pause between two requests.
+        CloudRunner hourly;
+        const QString data2 = m_dir.filePath("coderequests-hourly");
+        QVERIFY2(hourly.start(data2, {"--code-interval", "0", "--limit-code-request", "5,12"}),
+                 qPrintable(hourly.error()));
+        Client h(hourly.port());
+        QCOMPARE(h.registerUser("hour@example.com", kPassword).code, 0);
+        for (const QString& address :
+             {QString("hour@example.com"), QString("nohour@example.com")}) {
+            for (int i = 0; i < 5; ++i)
+                QCOMPARE(h.find(address).code, 0);
+            const Answer capped = h.find(address);
+            QCOMPARE(capped.code, 2014);
+            QVERIFY2(capped.msg.endsWith(" minutes"), qPrintable(capped.msg));
+        }
+        // Refused requests do not count: ten so far, two more for this client in this hour.
+        QCOMPARE(h.find("third@example.com").code, 0);
+        QCOMPARE(h.find("fourth@example.com").code, 0);
+        QCOMPARE(h.find("fifth@example.com").code, 2014);
+    }
+
+    void loginAndRegistrationCaps() {
+        const QString data = m_dir.filePath("logincaps");
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(data), qPrintable(cloud.error()));
+        {
+            Client c(cloud.port());
+            QCOMPARE(c.registerUser("lc@example.com", kPassword).code, 0);
+            QCOMPARE(c.login("lc@example.com", kPassword).code, 0);  // successes do not count
+            for (int i = 0; i < 10; ++i)
+                QCOMPARE(c.login("LC@example.com", "wrong1!").code, 2002);
+            const Answer capped = c.login("lc@example.com", kPassword);
+            QCOMPARE(capped.code, 2014);
+            QVERIFY(capped.authorization.empty());
+            QCOMPARE(
+                c.post("/v1/user/login", {{"email", "lc@example.com"}, {"password", "x"}}, "", "zh")
+                    .msg,
+                QString("尝试次数过多，请在 60 分钟后重试"));
+            // Another address of the same client is not affected.
+            QCOMPARE(c.registerUser("lc2@example.com", kPassword).code, 0);
+            QCOMPARE(c.login("lc2@example.com", kPassword).code, 0);
+
+            // Registrations: five per address and hour, taken or not.
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(c.registerUser("reg@example.com", kPassword).code, 0);
+            QCOMPARE(c.registerUser("reg@example.com", "other1!").code, 0);
+            QCOMPARE(c.registerUser("reg@example.com", "other1!").code, 0);
+            QCOMPARE(c.registerUser("reg@example.com", kPassword).code, 2014);
+        }
+        QCOMPARE(cloud.stop(), 0);
+        QVERIFY2(cloud.start(data), qPrintable(cloud.error()));
+        Client c(cloud.port());
+        QCOMPARE(c.login("lc@example.com", kPassword).code, 2014);
+        QCOMPARE(c.registerUser("reg@example.com", kPassword).code, 2014);
+
+        // Per client, over many addresses.
+        CloudRunner perClient;
+        QVERIFY2(perClient.start(m_dir.filePath("logincaps-client"),
+                                 {"--limit-login", "100,4", "--limit-register", "100,3"}),
+                 qPrintable(perClient.error()));
+        Client p(perClient.port());
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(p.registerUser(QString("pc%1@example.com").arg(i), kPassword).code, 0);
+        QCOMPARE(p.registerUser("pc3@example.com", kPassword).code, 2014);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(p.login(QString("pc%1@example.com").arg(i), "wrong1!").code, 2002);
+        QCOMPARE(p.login("pc0@example.com", kPassword).code, 2014);
+    }
+
+    void enumeration() {
+        // Registration and recovery answer the same for taken and unknown addresses.
+        Client c = client();
+        QCOMPARE(c.registerUser("known@example.com", kPassword).code, 0);
+        const Answer taken = c.registerUser("known@example.com", "other1!");
+        const Answer fresh = c.registerUser("fresh@example.com", "other1!");
+        QCOMPARE(taken.code, fresh.code);
+        QCOMPARE(taken.msg, fresh.msg);
+        QCOMPARE(c.login("known@example.com", kPassword).code, 0);  // unchanged
+        QFile notice(outboxPath(m_data, "known@example.com"));
+        QVERIFY(notice.open(QIODevice::ReadOnly));
+        QVERIFY(notice.readAll().contains("already has one"));
+
+        for (const QString& address :
+             {QString("known@example.com"), QString("unknown@example.com")}) {
+            QCOMPARE(c.validate(address, "1234").code, 2011);  // nothing requested
+            const Answer found = c.find(address);
+            QCOMPARE(found.code, 0);
+            QCOMPARE(found.msg, QString("Success"));
+            QString wrong = otherCode(outboxCode(m_data, address));
+            if (wrong.isEmpty() || wrong == "0001")
+                wrong = "1234";
+            QCOMPARE(c.validate(address, wrong).code, 2010);
+            QCOMPARE(c.reset(address, wrong, "new123!").code, 2010);
+            for (int i = 0; i < 2; ++i)
+                QCOMPARE(c.validate(address, wrong).code, 2010);
+            QCOMPARE(c.validate(address, wrong).code, 2012);
+            QCOMPARE(c.reset(address, wrong, "new123!").code, 2012);
+        }
+    }
+
+    void longAddressesRecover_data() {
+        QTest::addColumn<QString>("email");
+        const QString local(64, 'l');
+        // Domains of 63-character labels, so that the whole address is n characters long.
+        const auto address = [&](int length) {
+            QString domain;
+            int rest = length - 65 - 4;  // after "l...l@", before ".com"
+            while (rest > 0) {
+                const int label = std::min(rest, 63);
+                domain += QString(label, 'd') + ".";
+                rest -= label + 1;
+            }
+            if (rest < 0)
+                domain.chop(1);
+            return local + "@" + domain + (domain.endsWith('.') ? "com" : ".com");
+        };
+        for (int length : {200, 201, 248, 254}) {
+            const QString email = address(length);
+            QTest::addRow("%d", int(email.size())) << email;
+        }
+    }
+
+    void longAddressesRecover() {
+        QFETCH(QString, email);
+        Client c = client();
+        QCOMPARE(c.registerUser(email, kPassword).code, 0);
+        QCOMPARE(c.find(email).code, 0);
+        const QString code = outboxCode(m_data, email);
+        QCOMPARE(code.size(), 4);
+        QCOMPARE(c.validate(email, code).code, 0);
+        QCOMPARE(c.reset(email, code, "long123!").code, 0);
+        QCOMPARE(c.login(email, "long123!").code, 0);
+    }
+
+    void browserRequestsRefused_data() {
+        QTest::addColumn<QString>("contentType");
+        QTest::addColumn<QString>("host");  // "" keeps the client's own
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("code");
+        QTest::newRow("json") << "application/json"
+                              << "" << 200 << 0;
+        QTest::newRow("json charset") << "Application/JSON; charset=utf-8"
+                                      << "" << 200 << 0;
+        QTest::newRow("text/plain") << "text/plain"
+                                    << "" << 415 << 1007;
+        QTest::newRow("form") << "application/x-www-form-urlencoded"
+                              << "" << 415 << 1007;
+        QTest::newRow("none") << ""
+                              << "" << 415 << 1007;
+        QTest::newRow("localhost") << "application/json"
+                                   << "localhost:PORT" << 200 << 0;
+        QTest::newRow("foreign name") << "application/json"
+                                      << "evil.example:PORT" << 403 << 1008;
+        QTest::newRow("foreign name, no port") << "application/json"
+                                               << "evil.example" << 403 << 1008;
+        QTest::newRow("other port") << "application/json"
+                                    << "127.0.0.1:1" << 403 << 1008;
+        QTest::newRow("allowed name") << "application/json"
+                                      << "cloud.example" << 200 << 0;
+        QTest::newRow("allowed name, port") << "application/json"
+                                            << "Cloud.Example:443" << 200 << 0;
+        QTest::newRow("text/plain to allowed name") << "text/plain"
+                                                    << "cloud.example" << 415 << 1007;
+    }
+
+    void browserRequestsRefused() {
+        QFETCH(QString, contentType);
+        QFETCH(QString, host);
+        QFETCH(int, status);
+        QFETCH(int, code);
+        static CloudRunner cloud;
+        if (cloud.port() == 0)
+            QVERIFY2(cloud.start(m_dir.filePath("hosts"), {"--allow-host", "cloud.example"}),
+                     qPrintable(cloud.error()));
+        Client c(cloud.port());
+        httplib::Headers headers{{"Origin", "http://evil.example"}};
+        if (!host.isEmpty())
+            headers.emplace("Host",
+                            host.replace("PORT", QString::number(cloud.port())).toStdString());
+        const Answer answer = c.send("/v1/driver/version", R"({"versionType":"Pointora"})",
+                                     contentType.toStdString(), headers);
+        QCOMPARE(answer.status, status);
+        QCOMPARE(answer.code, code);
+        QVERIFY(!answer.msg.isEmpty());
+        QVERIFY(!answer.cors);
+        if (code == 0)
+            QCOMPARE(answer.data.value("version").toString(), QString(POINTORA_VERSION));
+
+        // A preflight gets no permission either.
+        httplib::Request preflight;
+        preflight.method = "OPTIONS";
+        preflight.path = "/v1/user/login";
+        preflight.headers = {{"Origin", "http://evil.example"},
+                             {"Access-Control-Request-Method", "POST"},
+                             {"Access-Control-Request-Headers", "content-type"}};
+        const Answer options = toAnswer(c.http().send(preflight));
+        QVERIFY(options.status >= 400);
+        QVERIFY(!options.cors);
+    }
+
+    void fileModes() {
+        // Data left readable by others by an older run is closed, new files are the service's
+        // own, whatever the umask.
+        const QString data = m_dir.filePath("modes");
+        QVERIFY(QDir().mkpath(data + "/outbox"));
+        QFile old(data + "/outbox/old@example.com.txt");
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("To: old@example.com\n");
+        old.close();
+        const mode_t previous = ::umask(022);
+        ::chmod(qPrintable(data), 0755);
+        ::chmod(qPrintable(data + "/outbox"), 0755);
+        ::chmod(qPrintable(old.fileName()), 0644);
+        CloudRunner cloud;
+        const bool started = cloud.start(data);
+        ::umask(previous);
+        QVERIFY2(started, qPrintable(cloud.error()));
+        Client c(cloud.port());
+        QCOMPARE(c.registerUser("modes@example.com", kPassword).code, 0);
+        QCOMPARE(c.find("modes@example.com").code, 0);
+        const auto mode = [](const QString& path) {
+            struct stat info {};
+            return ::stat(qPrintable(path), &info) == 0 ? int(info.st_mode & 07777) : -1;
+        };
+        QCOMPARE(mode(data), 0700);
+        QCOMPARE(mode(data + "/outbox"), 0700);
+        QCOMPARE(mode(data + "/cloud.db"), 0600);
+        QCOMPARE(mode(data + "/cloud.db-wal"), 0600);
+        QCOMPARE(mode(old.fileName()), 0600);
+        QCOMPARE(mode(outboxPath(data, "modes@example.com")), 0600);
     }
 
     void version() {
@@ -469,7 +819,10 @@ private slots:
         QVERIFY(!token.empty());
         QCOMPARE(c.get(token, "TolvaPointora").data.value("configContent").toString(),
                  QString("{\"8\":42}"));
-        QCOMPARE(c.registerUser("keep@example.com", kPassword).code, 2003);
+        // Registering again answers like a new account but changes nothing.
+        QCOMPARE(c.registerUser("keep@example.com", "other1!").code, 0);
+        QCOMPARE(c.login("keep@example.com", "other1!").code, 2002);
+        QVERIFY(!c.login("keep@example.com", kPassword).authorization.empty());
     }
 
     void concurrentClients() {
