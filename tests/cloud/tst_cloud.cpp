@@ -664,6 +664,35 @@ private slots:
         QCOMPARE(c.login(email, "long123!").code, 0);
     }
 
+    void outboxFailureLogged() {
+        // A mail that cannot be written ends in an internal error, with the reason on standard
+        // error.
+        const QString data = m_dir.filePath("outboxfail");
+        QVERIFY(QDir().mkpath(data + "/outbox/fail@example.com.txt.tmp"));  // in the way
+        QProcess service;
+        service.start(CloudRunner::program(),
+                      {"--listen", "127.0.0.1:0", "--data", data, "--quiet"});
+        QVERIFY(service.waitForStarted(5000));
+        QVERIFY(service.waitForReadyRead(10000));
+        const QRegularExpressionMatch match =
+            QRegularExpression(":(\\d+)$").match(QString::fromUtf8(service.readLine()).trimmed());
+        QVERIFY(match.hasMatch());
+        Client c(match.captured(1).toInt());
+        QCOMPARE(c.registerUser("fail@example.com", kPassword).code, 0);
+        const Answer answer = c.find("fail@example.com");
+        QCOMPARE(answer.code, 1005);
+        QCOMPARE(answer.status, 500);
+        // The failed request does not count: the next one is not held back by the pause.
+        QVERIFY(QDir(data + "/outbox/fail@example.com.txt.tmp").removeRecursively());
+        QCOMPARE(c.find("fail@example.com").code, 0);
+        QCOMPARE(outboxCode(data, "fail@example.com").size(), 4);
+        ::kill(static_cast<pid_t>(service.processId()), SIGTERM);
+        QVERIFY(service.waitForFinished(5000));
+        const QByteArray log = service.readAllStandardError();
+        QVERIFY2(log.contains("cannot create the mail") && log.contains("Is a directory"),
+                 log.constData());
+    }
+
     void browserRequestsRefused_data() {
         QTest::addColumn<QString>("contentType");
         QTest::addColumn<QString>("host");  // "" keeps the client's own
