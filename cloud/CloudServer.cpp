@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -622,10 +623,10 @@ Reply CloudServer::findPassword(const Call& call) {
     if (auto refused = recoveryAccount(&email, &user))
         return *refused;
     std::vector<std::int64_t> request;
-    if (const std::int64_t wait =
-            m_store.admit(limitsOf("code-request", m_options.codeRequests, email, call.client,
-                                   m_options.codeIntervalSeconds),
-                          call.now, &request))
+    if (const std::int64_t wait = m_store.admit(
+            limitsOf("code-request", m_options.codeRequests, email, call.client,
+                     m_options.codeIntervalSeconds),
+            call.now, &request, std::max<std::int64_t>(24 * 3600, m_options.codeTtlSeconds)))
         return rateLimited(wait);
     // An unknown address is answered as a registered one; its mail says that there is no
     // account, and its request is remembered so that checking a code behaves the same too.

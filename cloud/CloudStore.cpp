@@ -149,7 +149,6 @@ bool CloudStore::open(const std::string& dir, std::string* error) {
             " key TEXT NOT NULL,"
             " at INTEGER NOT NULL)");
         exec("CREATE INDEX IF NOT EXISTS events_key ON events(kind, key, at)");
-        exec("CREATE INDEX IF NOT EXISTS events_at ON events(at)");
         exec("PRAGMA user_version=1");
         transaction.commit();
     } catch (const StoreError& e) {
@@ -316,7 +315,7 @@ CodeCheck CloudStore::resetPassword(std::int64_t userId, const std::string& code
 }
 
 std::int64_t CloudStore::admit(const std::vector<Limit>& limits, std::int64_t now,
-                               std::vector<std::int64_t>* ids) {
+                               std::vector<std::int64_t>* ids, std::int64_t keep) {
     std::lock_guard<std::mutex> lock(m_mutex);
     Transaction transaction(*this);
     ids->clear();
@@ -345,8 +344,11 @@ std::int64_t CloudStore::admit(const std::vector<Limit>& limits, std::int64_t no
     }
     if (wait > 0)
         return wait;
-    Statement(*this, "DELETE FROM events WHERE at <= ?").bind(1, now - 24 * 3600).run();
     for (const Limit& limit : limits) {
+        Statement(*this, "DELETE FROM events WHERE kind = ? AND at <= ?")
+            .bind(1, limit.kind)
+            .bind(2, now - keep)
+            .run();
         Statement(*this, "INSERT INTO events(kind, key, at) VALUES(?, ?, ?)")
             .bind(1, limit.kind)
             .bind(2, limit.key)

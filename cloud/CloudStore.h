@@ -87,9 +87,10 @@ public:
 
     // Records one event under every limit, unless one of them is exhausted: then nothing is
     // recorded and the result is the number of seconds until that limit admits again. 0 when
-    // admitted; *ids receives the new events (to be taken back with forget()).
+    // admitted; *ids receives the new events (to be taken back with forget()). Events of these
+    // kinds older than keep seconds are dropped on the way.
     std::int64_t admit(const std::vector<Limit>& limits, std::int64_t now,
-                       std::vector<std::int64_t>* ids);
+                       std::vector<std::int64_t>* ids, std::int64_t keep = 24 * 3600);
     void forget(const std::vector<std::int64_t>& ids);
     // The newest event of kind for key: its id, 0 when there is none; *at receives its time.
     std::int64_t lastEvent(const std::string& kind, const std::string& key, std::int64_t* at);
