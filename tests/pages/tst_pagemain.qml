@@ -290,15 +290,24 @@ Item {
             tryCompare(findChild(page.mMain, "key2"), "mKeyName", "无")
         }
 
-        function test_syncRefusedByTheService() {
-            // A stale session: the service refuses both directions.
+        function test_syncWithAnEndedSession_data() {
+            return [{ tag: "upload", isUp: true }, { tag: "download", isUp: false }]
+        }
+
+        // A stale session: the service no longer knows it. The stored session ends, the header
+        // shows the signed-out state and the tip says why (not a mere failure), nothing changes.
+        function test_syncWithAnEndedSession(data) {
             PagesBackend.setAccount("Stale", "0123456789abcdef")
+            page.refreshView()
+            tryCompare(head("nickName"), "mText", "Stale")
             KConfigCommon.setKeyValueWithKeyType(3, 10)
-            sync(true)
-            expectTip("上传失败")
-            page.mTipWidget.visible = false
-            sync(false)
-            expectTip("下载失败")
+            sync(data.isUp)
+            tryVerify(function () { return page.mTipWidget.visible }, 5000)
+            verify(page.mTipText.text !== "")
+            verify(page.mTipText.text !== "上传失败" && page.mTipText.text !== "下载失败")
+            verify(!KConfigCommon.isLogin())
+            compare(KConfigCommon.getToken(), "")
+            tryCompare(head("nickName"), "mText", "未登录")
             compare(KConfigCommon.getValueByKeyType(3), 10)
         }
 
