@@ -333,9 +333,13 @@ Item {
         }
 
         function test_updateOffer_data() {
+            // The last row offers nothing: the service keeps answering so for the later tests.
             return [
                 { tag: "newer", version: "1.0.3", offered: true },
                 { tag: "much newer", version: "1.0.10", offered: true },
+                // Addresses that are not web addresses are never offered for opening.
+                { tag: "file address", version: "1.0.3", offered: true, url: "file:///etc/passwd" },
+                { tag: "smb address", version: "1.0.3", offered: true, url: "smb://host/p.exe" },
                 { tag: "equal", version: "1.0.2", offered: false },
                 { tag: "older", version: "0.9.9", offered: false },
                 { tag: "empty", version: "", offered: false },
@@ -345,16 +349,20 @@ Item {
 
         function test_updateOffer(data) {
             compare(KConfigCommon.getAppVersion(), "1.0.2")
-            var url = "http://127.0.0.1/pointora-" + data.version + ".deb"
+            var url = data.url ? data.url : "http://127.0.0.1/pointora-" + data.version + ".deb"
             verify(PagesBackend.setLatestVersion(data.version, url))
             versionSpy.clear()
             KUpdater.getSoftwareVersion()
             versionSpy.wait(5000)
             compare(versionSpy.signalArguments[0][0], data.version)
+            compare(versionSpy.signalArguments[0][1], data.url ? "" : url)
             wait(100)
             compare(page.mDialogUpgrade.visible, data.offered)
             if (data.offered) {
-                compare(page.mDialogUpgrade.mDownloadLink, url)
+                var link = page.mDialogUpgrade.mDownloadLink
+                verify(KUpdater.isDownloadAddress(link))
+                if (!data.url)
+                    compare(link, url)
                 page.mDialogUpgrade.close()
                 tryCompare(page.mDialogUpgrade, "visible", false)
             }
