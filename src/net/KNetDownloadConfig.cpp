@@ -6,6 +6,8 @@
 
 #include <QJsonDocument>
 
+#include <cmath>
+
 KNetDownloadConfig::KNetDownloadConfig(QObject* parent)
     : KNetBase(parent), m_config(KConfigCommon::instance()) {}
 
@@ -62,10 +64,12 @@ int KNetDownloadConfig::apply(const QJsonObject& values) {
         const QJsonValue value = values.value(QString::number(keyType));
         int keyValue = 0;
         if (!value.isUndefined()) {
-            const double number = value.toDouble(-1);
-            keyValue = static_cast<int>(number);
-            if (!value.isDouble() || number != keyValue ||
-                !KFuncCommon::isCatalogueKeyValue(keyValue)) {
+            // Only whole numbers in a safe range are converted (a huge one would not fit).
+            const double number = value.toDouble();
+            const bool whole =
+                value.isDouble() && std::fabs(number) < 1e9 && number == std::floor(number);
+            keyValue = whole ? static_cast<int>(number) : -1;
+            if (!whole || !KFuncCommon::isCatalogueKeyValue(keyValue)) {
                 ++skipped;
                 continue;
             }
