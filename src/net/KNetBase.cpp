@@ -9,7 +9,6 @@
 
 KNetBase::KNetBase(QObject* parent) : KBaseApi(parent) {
     m_request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/json"));
-    m_request.setRawHeader("lang", "zh");
 }
 
 QString KNetBase::apiUrl(int apiType) {
@@ -58,6 +57,10 @@ void KNetBase::sendRequest(int apiType, QJsonObject body) {
         return;
     }
 
+    // The service answers in the interface's language.
+    const QString language = KConfigCommon::instance()->getLanguage();
+    m_request.setRawHeader("lang", language.isEmpty() ? QByteArray("zh") : language.toUtf8());
+
     if (apiType != ApiLogin && apiType != ApiRegister) {
         const QString token = KConfigCommon::instance()->getToken();
         // An empty token leaves the template alone: a header set by an earlier call stays.
@@ -84,6 +87,12 @@ bool KNetBase::readEnvelope(QNetworkReply* reply, const QByteArray& body, int* c
     *code = envelope.value("code").toInt();
     *msg = envelope.value("msg").toString();
     *data = envelope.value("data").toObject();
+    if (*code == CODE_NOT_LOGGED_IN) {
+        KConfigCommon* config = KConfigCommon::instance();
+        if (!config->getToken().isEmpty() || !config->getNickName().isEmpty())
+            config->clearUserInfo();
+        *msg = tr("Your session has ended: please sign in again");
+    }
     return true;
 }
 
@@ -97,4 +106,18 @@ void KNetBase::handleReply(QNetworkReply* reply, QByteArray body, int /*httpStat
 
 void KNetBase::handleTimeout(QNetworkReply* /*reply*/) {
     emit sigRequestFinished(-1, tr("The server did not answer in time"));
+}
+
+void KNetBase::handleRefused(QNetworkReply* /*reply*/, Refusal why) {
+    switch (why) {
+        case Refusal::TooLarge:
+            emit sigRequestFinished(-1, tr("The server's answer is too large"));
+            break;
+        case Refusal::Encoded:
+            emit sigRequestFinished(-1, tr("The server's answer could not be read"));
+            break;
+        case Refusal::Redirected:
+            emit sigRequestFinished(-1, tr("The server redirected the request elsewhere"));
+            break;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QUrl>
 
 namespace {
 
@@ -37,9 +38,21 @@ void KUpdater::handleReply(QNetworkReply* reply, QByteArray body, int /*httpStat
     int code = -1;
     QString msg;
     QJsonObject data;
-    if (readEnvelope(reply, body, &code, &msg, &data))
-        emit sigReturnVersion(data.value("version").toString(),
-                              data.value("downloadUrl").toString());
+    if (!readEnvelope(reply, body, &code, &msg, &data))
+        return;
+    // Only a web address is passed on: the address is opened in the user's browser or desktop,
+    // where another scheme (file:, smb:, javascript:) would open or run something local.
+    QString downloadUrl = data.value("downloadUrl").toString();
+    if (!isDownloadAddress(downloadUrl))
+        downloadUrl.clear();
+    emit sigReturnVersion(data.value("version").toString(), downloadUrl);
+}
+
+bool KUpdater::isDownloadAddress(const QString& address) {
+    const QUrl url(address, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
 }
 
 bool KUpdater::isNewerVersion(const QString& version, const QString& ownVersion) const {

@@ -15,6 +15,10 @@ public:
     // "1.1.0". An empty or malformed version is never newer.
     Q_INVOKABLE bool isNewerVersion(const QString& version, const QString& ownVersion) const;
 
+    // True for an http or https address with a host: the only download addresses the program
+    // opens. The update check passes on an empty address instead of any other.
+    Q_INVOKABLE static bool isDownloadAddress(const QString& address);
+
 signals:
     void sigReturnVersion(QString version, QString downloadUrl);
 

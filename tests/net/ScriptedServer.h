@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 struct RecordedRequest {
     QByteArray method;
@@ -33,10 +34,13 @@ struct RecordedRequest {
 
 class ScriptedServer : public QObject {
 public:
-    enum class Action { Answer, Hang, Drop };
+    enum class Action { Answer, Hang, Drop, Stream };
     struct Script {
         Action action = Action::Answer;
         QByteArray response;
+        QByteArray chunk;     // Stream: repeated after the response
+        int intervalMs = 0;   // Stream: pause between chunks
+        qint64 maxBytes = 0;  // Stream: the connection is closed after this much
     };
 
     ScriptedServer() {
@@ -64,13 +68,22 @@ public:
         return text + "\r\n" + body;
     }
 
-    void answer(const QByteArray& response) { m_scripts.append({Action::Answer, response}); }
+    void answer(const QByteArray& response) {
+        m_scripts.append({Action::Answer, response, {}, 0, 0});
+    }
     void answer(int status, const QByteArray& body,
                 const QList<QPair<QByteArray, QByteArray>>& extra = {}) {
         answer(http(status, body, extra));
     }
-    void hang() { m_scripts.append({Action::Hang, {}}); }
-    void drop() { m_scripts.append({Action::Drop, {}}); }
+    // Sends `head`, then `chunk` again and again (every intervalMs, keeping at most 1 MiB queued)
+    // until the client goes away or maxBytes have been sent in all, then closes.
+    void stream(const QByteArray& head, const QByteArray& chunk, int intervalMs, qint64 maxBytes) {
+        m_scripts.append({Action::Stream, head, chunk, intervalMs, maxBytes});
+    }
+    // The most any stream sent before it stopped.
+    qint64 streamedBytes() const { return m_streamed; }
+    void hang() { m_scripts.append({Action::Hang, {}, {}, 0, 0}); }
+    void drop() { m_scripts.append({Action::Drop, {}, {}, 0, 0}); }
 
     const QList<RecordedRequest>& requests() const { return m_requests; }
 
@@ -104,15 +117,42 @@ private:
         m_requests.append(request);
 
         const Script script =
-            m_scripts.isEmpty() ? Script{Action::Hang, {}} : m_scripts.takeFirst();
+            m_scripts.isEmpty() ? Script{Action::Hang, {}, {}, 0, 0} : m_scripts.takeFirst();
         if (script.action == Action::Answer) {
             socket->write(script.response);
             socket->disconnectFromHost();
         } else if (script.action == Action::Drop) {
             socket->abort();
+        } else if (script.action == Action::Stream) {
+            startStream(socket, script);
         }
     }
 
+    void startStream(QTcpSocket* socket, const Script& script) {
+        socket->write(script.response);
+        auto* timer = new QTimer(socket);
+        auto* sent = new qint64(script.response.size());
+        QObject::connect(timer, &QTimer::destroyed, [sent] { delete sent; });
+        QObject::connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, script] {
+            if (socket->state() != QAbstractSocket::ConnectedState) {
+                timer->stop();
+                return;
+            }
+            if (*sent >= script.maxBytes) {
+                timer->stop();
+                socket->disconnectFromHost();
+                return;
+            }
+            if (socket->bytesToWrite() < 1024 * 1024) {
+                socket->write(script.chunk);
+                *sent += script.chunk.size();
+                m_streamed = qMax(m_streamed, *sent);
+            }
+        });
+        timer->start(script.intervalMs);
+    }
+
+    qint64 m_streamed = 0;
     QTcpServer m_server;
     QMap<QTcpSocket*, QByteArray> m_buffers;
     QList<Script> m_scripts;

@@ -80,6 +80,49 @@ std::unique_ptr<KNetBase> callOperation(int which) {
     }
 }
 
+// A gzip member holding `data` (RFC 1952): qCompress's deflate stream between a gzip header and
+// the CRC-32 and length trailer.
+QByteArray gzip(const QByteArray& data) {
+    const QByteArray zlib = qCompress(data, 9);  // 4-byte length, 2-byte header, ..., Adler-32
+    quint32 table[256];
+    for (quint32 i = 0; i < 256; ++i) {
+        quint32 c = i;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[i] = c;
+    }
+    quint32 crc = 0xFFFFFFFFu;
+    for (char byte : data)
+        crc = table[(crc ^ static_cast<quint8>(byte)) & 0xFF] ^ (crc >> 8);
+    crc ^= 0xFFFFFFFFu;
+    auto littleEndian = [](quint32 v) {
+        QByteArray bytes;
+        for (int i = 0; i < 4; ++i)
+            bytes.append(static_cast<char>((v >> (8 * i)) & 0xFF));
+        return bytes;
+    };
+    return QByteArray::fromHex("1f8b0800000000000203") + zlib.mid(6, zlib.size() - 10) +
+           littleEndian(crc) + littleEndian(static_cast<quint32>(data.size()));
+}
+
+// The process's peak resident memory in KiB (VmHWM), 0 when unknown.
+qint64 peakMemoryKiB() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+// Lowers the peak to the current resident size, so that a later peak shows this test's growth.
+bool resetPeakMemory() {
+    QFile refs("/proc/self/clear_refs");
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
+}
+
 void setOnline(bool online) {
     if (online) {
         KNetCommon::instance()->checkOnline();
@@ -216,7 +259,9 @@ private slots:
             QCOMPARE(upload.value("configType"), QJsonValue("TolvaPointora"));
             QVERIFY(!request.body.contains(' ') && !request.body.contains('\n'));
         }
-        if (operation != 7)
+        if (operation == 9)
+            QCOMPARE(result(finished).value(0).toInt(), 0);
+        else if (operation != 7)
             QCOMPARE(result(finished), QVariantList({0, "ok"}));
     }
 
@@ -428,26 +473,32 @@ private slots:
         QTest::addColumn<bool>("sync");
         QTest::addColumn<int>("code");
         QTest::addColumn<bool>("applied");
+        QTest::addColumn<QString>("msg");
         const QByteArray full =
             "{\"code\":0,\"msg\":\"\",\"data\":{\"configContent\":\"{\\\"1\\\":3,\\\"8\\\":42,"
             "\\\"16\\\":5,\\\"27\\\":7}\"}}";
-        QTest::newRow("applied") << 200 << full << true << 0 << true;
-        QTest::newRow("sync false") << 200 << full << false << 0 << false;
+        const QString nothing = "There is no configuration in the cloud yet: nothing to download";
+        QTest::newRow("applied") << 200 << full << true << 0 << true << "";
+        QTest::newRow("sync false") << 200 << full << false << 0 << false << "";
         QTest::newRow("error code, content still applied")
             << 200
             << QByteArray(
                    "{\"code\":3,\"msg\":\"m\",\"data\":{\"configContent\":\"{\\\"1\\\":3,\\\"8\\\":"
                    "42,\\\"16\\\":5,\\\"27\\\":7,\\\"x\\\":1}\"}}")
-            << true << 3 << true;
+            << true << 3 << true << "m";
+        // The service answers an account that never uploaded with an empty copy.
         QTest::newRow("empty content")
             << 200 << QByteArray("{\"code\":0,\"data\":{\"configContent\":\"\"}}") << true << 0
-            << false;
-        QTest::newRow("no data") << 200 << QByteArray("{\"code\":2001,\"msg\":\"login\"}") << true
-                                 << 2001 << false;
+            << false << nothing;
+        QTest::newRow("no content")
+            << 200 << QByteArray("{\"code\":0,\"data\":{}}") << true << 0 << false << nothing;
+        QTest::newRow("not logged in")
+            << 200 << QByteArray("{\"code\":2001,\"msg\":\"login\"}") << true << 2001 << false
+            << "Your session has ended: please sign in again";
         QTest::newRow("content is an array")
-            << 200 << QByteArray("{\"code\":0,\"data\":{\"configContent\":\"[1,2]\"}}") << true << 0
-            << false;
-        QTest::newRow("network error") << 500 << full << true << -1 << false;
+            << 200 << QByteArray("{\"code\":0,\"data\":{\"configContent\":\"[1,2]\"}}") << true
+            << -1 << false << "The configuration in the cloud could not be read";
+        QTest::newRow("network error") << 500 << full << true << -1 << false << "";
     }
 
     void download() {
@@ -456,6 +507,7 @@ private slots:
         QFETCH(bool, sync);
         QFETCH(int, code);
         QFETCH(bool, applied);
+        QFETCH(QString, msg);
         // Local state: key 5 assigned (missing from the cloud copy), a path on key 8.
         m_config->setKeyValueWithKeyType(5, 9, false);
         m_config->setKeyValueWithKeyType(2, 11, false);
@@ -465,7 +517,7 @@ private slots:
         QSignalSpy changes(m_config, &KConfigCommon::sigKeyValueChange);
         QSignalSpy finished(&object, &KNetBase::sigRequestFinished);
         object.downloadConfig(sync);
-        QCOMPARE(result(finished).value(0).toInt(), code);
+        QCOMPARE(result(finished), QVariantList({code, msg}));
 
         QMap<int, int> expected;
         for (int keyType : KConfigCommon::keyTypes())
@@ -496,6 +548,207 @@ private slots:
         QCOMPARE(m_config->getValueByKeyType(3), 12);
     }
 
+    // Replies a hostile or broken server could send to the update check, which runs by itself at
+    // every start: each ends in one failure with a message, none in an answer, and none makes
+    // the process hold the reply in memory.
+    void hostileReply_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("msg");
+        QTest::newRow("1 GiB announced") << 0 << "The server's answer is too large";
+        QTest::newRow("endless, no length") << 1 << "The server's answer is too large";
+        QTest::newRow("endless, chunked") << 2 << "The server's answer is too large";
+        QTest::newRow("gzip bomb") << 3 << "The server's answer could not be read";
+        QTest::newRow("redirect with an answer")
+            << 4 << "The server redirected the request elsewhere";
+    }
+
+    void hostileReply() {
+        QFETCH(int, kind);
+        QFETCH(QString, msg);
+        // Valid JSON however long it grows: white space may follow the envelope.
+        const QByteArray answer =
+            "{\"code\":0,\"msg\":\"\",\"data\":{\"version\":\"9.9\",\"downloadUrl\":\"http://a/"
+            "b\"}}";
+        const QByteArray spaces(64 * 1024, ' ');
+        const qint64 streamLimit = 256ll * 1024 * 1024;
+        switch (kind) {
+            case 0:
+                m_server->stream(
+                    "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+                    "Content-Length: 1073741824\r\n\r\n" +
+                        answer,
+                    spaces, 0, streamLimit);
+                break;
+            case 1:
+                m_server->stream(
+                    "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+                    "Connection: close\r\n\r\n" +
+                        answer,
+                    spaces, 0, streamLimit);
+                break;
+            case 2:
+                m_server->stream(
+                    "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+                    "Transfer-Encoding: chunked\r\n\r\n" +
+                        QByteArray::number(answer.size(), 16) + "\r\n" + answer + "\r\n",
+                    QByteArray::number(spaces.size(), 16) + "\r\n" + spaces + "\r\n", 0,
+                    streamLimit);
+                break;
+            case 3:
+                // 10 MiB once inflated, a few KiB on the wire.
+                m_server->answer(200, gzip(answer + QByteArray(10 * 1024 * 1024, ' ')),
+                                 {{"Content-Encoding", "gzip"}});
+                break;
+            default:
+                m_server->answer(302, answer, {{"Location", "http://127.0.0.1:1/elsewhere"}});
+                break;
+        }
+        const bool measured = resetPeakMemory();
+        const qint64 before = peakMemoryKiB();
+        KUpdater object;
+        QSignalSpy versions(&object, &KUpdater::sigReturnVersion);
+        QSignalSpy finished(&object, &KNetBase::sigRequestFinished);
+        object.getSoftwareVersion();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.at(0), QVariantList({-1, msg}));
+        QTest::qWait(50);
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(versions.isEmpty());
+        if (!measured)
+            qWarning("cannot reset the peak memory; its growth is measured from the earlier peak");
+        const qint64 growth = peakMemoryKiB() - before;
+        QVERIFY2(growth < 48 * 1024, qPrintable(QString("peak grew by %1 KiB, %2 bytes sent")
+                                                    .arg(growth)
+                                                    .arg(m_server->streamedBytes())));
+        // The reply was given up early, not read to the end.
+        QVERIFY2(m_server->streamedBytes() < 64ll * 1024 * 1024,
+                 qPrintable(QString::number(m_server->streamedBytes())));
+    }
+
+    // A server that sends a byte now and then never finishes: the time-out covers the whole
+    // exchange, not the silence between bytes.
+    void dribblingServerTimesOut() {
+        m_server->stream(
+            "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+            "Content-Length: 100000\r\n\r\n{\"code\":0",
+            " ", 20, 1000000);
+        KNetForgotSendEmail object;
+        object.setTimeoutMs(400);
+        QSignalSpy finished(&object, &KNetBase::sigRequestFinished);
+        QElapsedTimer clock;
+        clock.start();
+        object.sendEmail("a@b.cc");
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0), QVariantList({-1, "The server did not answer in time"}));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(100);
+        QCOMPARE(finished.size(), 1);
+    }
+
+    // Entries of a downloaded copy that name no key type or no function of the catalogue are
+    // not stored (the key keeps its assignment) and are counted in the message.
+    void downloadSkipsUnknownEntries_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("key1");
+        QTest::addColumn<int>("key2");
+        QTest::addColumn<int>("key4");
+        QTest::addColumn<int>("skipped");
+        QTest::newRow("value outside the catalogue")
+            << QByteArray("{\"1\":9999}") << 3 << 0 << 0 << 1;
+        QTest::newRow("negative value") << QByteArray("{\"1\":-1,\"2\":11}") << 3 << 11 << 0 << 1;
+        QTest::newRow("mixed")
+            << QByteArray(
+                   "{\"1\":9,\"2\":\"5\",\"4\":42,\"12\":1,\"x\":2,\"01\":4,\"3\":4.5,\"5\":1e300}")
+            << 3 << 11 << 42 << 7;
+        QTest::newRow("all known")
+            << QByteArray("{\"1\":0,\"2\":101,\"4\":63}") << 0 << 101 << 63 << 0;
+    }
+
+    void downloadSkipsUnknownEntries() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, key1);
+        QFETCH(int, key2);
+        QFETCH(int, key4);
+        QFETCH(int, skipped);
+        m_config->setKeyValueWithKeyType(1, 3, false);
+        m_config->setKeyValueWithKeyType(2, 11, false);
+        QJsonObject data;
+        data.insert("configContent", QString::fromUtf8(content));
+        QJsonObject envelope;
+        envelope.insert("code", 0);
+        envelope.insert("msg", "ok");
+        envelope.insert("data", data);
+        m_server->answer(200, QJsonDocument(envelope).toJson(QJsonDocument::Compact));
+        KNetDownloadConfig object;
+        QSignalSpy changes(m_config, &KConfigCommon::sigKeyValueChange);
+        QSignalSpy finished(&object, &KNetBase::sigRequestFinished);
+        object.downloadConfig();
+        const QString msg =
+            skipped == 0
+                ? QString("ok")
+                : QString("Configuration downloaded; entries skipped as unknown: %1").arg(skipped);
+        QCOMPARE(result(finished), QVariantList({0, msg}));
+        QCOMPARE(m_config->getValueByKeyType(1), key1);
+        QCOMPARE(m_config->getValueByKeyType(2), key2);
+        QCOMPARE(m_config->getValueByKeyType(4), key4);
+        QCOMPARE(changes.size(), 1);
+    }
+
+    // The service's "not logged in" ends the stored session, whatever operation met it.
+    void notLoggedInEndsTheSession_data() {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("signedOut");
+        QTest::newRow("change password") << 3 << 2001 << true;
+        QTest::newRow("upload") << 8 << 2001 << true;
+        QTest::newRow("download") << 9 << 2001 << true;
+        QTest::newRow("wrong password keeps the session") << 3 << 2008 << false;
+    }
+
+    void notLoggedInEndsTheSession() {
+        QFETCH(int, operation);
+        QFETCH(int, code);
+        QFETCH(bool, signedOut);
+        m_config->setNickName("Ann");
+        m_config->setToken("expired-token");
+        QVERIFY(m_config->isLogin());
+        m_server->answer(200, "{\"code\":" + QByteArray::number(code) + ",\"msg\":\"service\"}");
+        std::unique_ptr<KNetBase> object = callOperation(operation);
+        QSignalSpy finished(object.get(), &KNetBase::sigRequestFinished);
+        const QString msg =
+            signedOut ? QString("Your session has ended: please sign in again") : "service";
+        QCOMPARE(result(finished), QVariantList({code, msg}));
+        QCOMPARE(m_config->isLogin(), !signedOut);
+        QCOMPARE(m_config->getToken(), signedOut ? QString() : QString("expired-token"));
+    }
+
+    // The service answers in the language of the interface.
+    void langFollowsTheLanguage_data() {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("english") << "en";
+        QTest::newRow("chinese") << "zh";
+    }
+
+    void langFollowsTheLanguage() {
+        QFETCH(QString, language);
+        const QString saved = m_config->getLanguage();
+        m_config->setLanguage(language);
+        m_server->answer(200, kOk);
+        m_server->answer(200, kOk);
+        KNetForgotSendEmail object;
+        QSignalSpy finished(&object, &KNetBase::sigRequestFinished);
+        object.sendEmail("a@b.cc");
+        QTRY_COMPARE(finished.size(), 1);
+        // A language switched while the object lives applies to its next request.
+        m_config->setLanguage(language == "en" ? "zh" : "en");
+        object.sendEmail("a@b.cc");
+        QTRY_COMPARE(finished.size(), 2);
+        m_config->setLanguage(saved);
+        QCOMPARE(m_server->requests().at(0).header("lang"), language.toUtf8());
+        QCOMPARE(m_server->requests().at(1).header("lang"),
+                 QByteArray(language == "en" ? "zh" : "en"));
+    }
+
     void updater_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
@@ -518,6 +771,22 @@ private slots:
                                        << "";
         QTest::newRow("not json") << 200 << QByteArray("nope") << false << ""
                                   << "";
+        // Only web addresses are passed on to be opened.
+        const QByteArray offer =
+            "{\"code\":0,\"data\":{\"version\":\"9.0\",\"downloadUrl\":\"%1\"}}";
+        const QList<QPair<const char*, const char*>> addresses = {
+            {"https address", "https://tolva.example/p.deb"},
+            {"file address", "file:///etc/passwd"},
+            {"javascript address", "javascript:alert(1)"},
+            {"smb address", "smb://host/share/p.exe"},
+            {"no host", "http:///p.deb"},
+        };
+        for (const auto& address : addresses) {
+            const bool web = QByteArray(address.second).startsWith("https://tolva");
+            QTest::newRow(address.first)
+                << 200 << QString(offer).arg(address.second).toUtf8() << true << "9.0"
+                << (web ? QString(address.second) : QString());
+        }
     }
 
     void updater() {

@@ -118,6 +118,43 @@ private slots:
         QCOMPARE(m_config->getValueByKeyType(2), 5);
     }
 
+    // In English the service answers in English; a new account has nothing to download; a
+    // session ended elsewhere (a password change on another login) signs the user out here.
+    void languageEmptyCopyAndEndedSession() {
+        const QString saved = m_config->getLanguage();
+        m_config->setLanguage("en");
+        KNetRegister registration;
+        QCOMPARE(finish(registration,
+                        [&] {
+                            registration.registerUser("Other", "other@example.com", "abc123!",
+                                                      "abc123!");
+                        }),
+                 QVariantList({0, "Success"}));
+        QCOMPARE(login("other@example.com", "abc123!"), 0);
+        const QString first = m_config->getToken();
+
+        m_config->setKeyValueWithKeyType(4, 12, false);
+        KNetDownloadConfig download;
+        QCOMPARE(
+            finish(download, [&] { download.downloadConfig(); }),
+            QVariantList({0, "There is no configuration in the cloud yet: nothing to download"}));
+        QCOMPARE(m_config->getValueByKeyType(4), 12);
+
+        QCOMPARE(login("other@example.com", "abc123!"), 0);
+        KNetUpdatePwd update;
+        QCOMPARE(finish(update, [&] { update.updatePwd("abc123!", "new123!"); }).value(0),
+                 QVariant(0));
+        // Back on the first session, which the change ended.
+        m_config->setToken(first);
+        QVERIFY(m_config->isLogin());
+        KNetUploadConfig upload;
+        QCOMPARE(finish(upload, [&] { upload.uploadCurrentConfig(); }),
+                 QVariantList({2001, "Your session has ended: please sign in again"}));
+        QVERIFY(!m_config->isLogin());
+        QCOMPARE(m_config->getToken(), QString());
+        m_config->setLanguage(saved);
+    }
+
     void passwordRecovery() {
         KNetRegister registration;
         QCOMPARE(

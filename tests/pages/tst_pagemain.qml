@@ -290,15 +290,24 @@ Item {
             tryCompare(findChild(page.mMain, "key2"), "mKeyName", "无")
         }
 
-        function test_syncRefusedByTheService() {
-            // A stale session: the service refuses both directions.
+        function test_syncWithAnEndedSession_data() {
+            return [{ tag: "upload", isUp: true }, { tag: "download", isUp: false }]
+        }
+
+        // A stale session: the service no longer knows it. The stored session ends, the header
+        // shows the signed-out state and the tip says why (not a mere failure), nothing changes.
+        function test_syncWithAnEndedSession(data) {
             PagesBackend.setAccount("Stale", "0123456789abcdef")
+            page.refreshView()
+            tryCompare(head("nickName"), "mText", "Stale")
             KConfigCommon.setKeyValueWithKeyType(3, 10)
-            sync(true)
-            expectTip("上传失败")
-            page.mTipWidget.visible = false
-            sync(false)
-            expectTip("下载失败")
+            sync(data.isUp)
+            tryVerify(function () { return page.mTipWidget.visible }, 5000)
+            verify(page.mTipText.text !== "")
+            verify(page.mTipText.text !== "上传失败" && page.mTipText.text !== "下载失败")
+            verify(!KConfigCommon.isLogin())
+            compare(KConfigCommon.getToken(), "")
+            tryCompare(head("nickName"), "mText", "未登录")
             compare(KConfigCommon.getValueByKeyType(3), 10)
         }
 
@@ -324,9 +333,13 @@ Item {
         }
 
         function test_updateOffer_data() {
+            // The last row offers nothing: the service keeps answering so for the later tests.
             return [
                 { tag: "newer", version: "1.0.3", offered: true },
                 { tag: "much newer", version: "1.0.10", offered: true },
+                // Addresses that are not web addresses are never offered for opening.
+                { tag: "file address", version: "1.0.3", offered: true, url: "file:///etc/passwd" },
+                { tag: "smb address", version: "1.0.3", offered: true, url: "smb://host/p.exe" },
                 { tag: "equal", version: "1.0.2", offered: false },
                 { tag: "older", version: "0.9.9", offered: false },
                 { tag: "empty", version: "", offered: false },
@@ -336,16 +349,20 @@ Item {
 
         function test_updateOffer(data) {
             compare(KConfigCommon.getAppVersion(), "1.0.2")
-            var url = "http://127.0.0.1/pointora-" + data.version + ".deb"
+            var url = data.url ? data.url : "http://127.0.0.1/pointora-" + data.version + ".deb"
             verify(PagesBackend.setLatestVersion(data.version, url))
             versionSpy.clear()
             KUpdater.getSoftwareVersion()
             versionSpy.wait(5000)
             compare(versionSpy.signalArguments[0][0], data.version)
+            compare(versionSpy.signalArguments[0][1], data.url ? "" : url)
             wait(100)
             compare(page.mDialogUpgrade.visible, data.offered)
             if (data.offered) {
-                compare(page.mDialogUpgrade.mDownloadLink, url)
+                var link = page.mDialogUpgrade.mDownloadLink
+                verify(KUpdater.isDownloadAddress(link))
+                if (!data.url)
+                    compare(link, url)
                 page.mDialogUpgrade.close()
                 tryCompare(page.mDialogUpgrade, "visible", false)
             }

@@ -157,7 +157,11 @@ Rectangle {
                     mColor: "#4c84ff"
                     mColorHovered: "#8899ff"
                     mUnderLine: true
-                    onClicked: Qt.openUrlExternally(mContext.mDownloadUrl)
+                    // Only a web address is opened.
+                    onClicked: {
+                        if (KUpdater.isDownloadAddress(mContext.mDownloadUrl))
+                            Qt.openUrlExternally(mContext.mDownloadUrl)
+                    }
                 }
             }
             Rectangle {

@@ -11,6 +11,7 @@ Rectangle {
 
     signal sigLogout()
     signal sigUpdatePasswordSuccess()
+    signal sigSignedOut(string message)
 
     function showText(txt) {
         mTip.text = txt
@@ -62,6 +63,10 @@ Rectangle {
             if (code === 0) {
                 mContext.clearFields()
                 mContext.sigUpdatePasswordSuccess()
+            } else if (code === mNetUpdatePwd.codeNotLoggedIn) {
+                // The session has ended (the stored one is already cleared).
+                mContext.clearFields()
+                mContext.sigSignedOut(msg)
             } else {
                 mContext.showText(msg)
             }

@@ -24,7 +24,11 @@ KDialogFrame {
             mColor: "#4c84ff"
             mColorHovered: "#8899ff"
             mUnderLine: true
-            onClicked: Qt.openUrlExternally(mDialog.mDownloadLink)
+            // Only a web address is opened.
+            onClicked: {
+                if (KUpdater.isDownloadAddress(mDialog.mDownloadLink))
+                    Qt.openUrlExternally(mDialog.mDownloadLink)
+            }
         }
     }
 }

@@ -52,6 +52,15 @@ Rectangle {
         mTipTimer.restart()
     }
 
+    // The service no longer knows the session (the stored one is already cleared): the header
+    // shows the signed-out state, and the profile screen is left.
+    function signedOut(message) {
+        mTop2.refreshView()
+        if (mCurrentContext === mProfileStr)
+            showContext(mMainStr)
+        showTip(message)
+    }
+
     function openDialog(dialog) {
         if (dialog.refreshView)
             dialog.refreshView()
@@ -164,6 +173,7 @@ Rectangle {
                 mPage.showContext(mPage.mMainStr)
             }
             onSigUpdatePasswordSuccess: mPage.showTip(qsTr("Successful to modify password"))
+            onSigSignedOut: mPage.signedOut(message)
         }
         ContextMain {
             id: mMain
@@ -527,6 +537,8 @@ Rectangle {
         onSigRequestFinished: {
             if (code === 0)
                 mPage.showTip(qsTr("Succeeded to upload configuration"))
+            else if (code === mUploadConfig.codeNotLoggedIn)
+                mPage.signedOut(msg)
             else
                 mPage.showTip(qsTr("Failed to upload configuration"))
         }
@@ -534,10 +546,17 @@ Rectangle {
 
     KNetDownloadConfig {
         id: mDownloadConfig
+        // The message says what was done: downloaded, how many entries were skipped, or that
+        // the cloud holds nothing yet.
         onSigRequestFinished: {
             if (code === 0) {
                 mPage.refreshView()
-                mPage.showTip(qsTr("Succeeded to download configuration"))
+                if (mDownloadConfig.nothingStored || mDownloadConfig.skippedCount > 0)
+                    mPage.showTip(msg)
+                else
+                    mPage.showTip(qsTr("Succeeded to download configuration"))
+            } else if (code === mDownloadConfig.codeNotLoggedIn) {
+                mPage.signedOut(msg)
             } else {
                 mPage.showTip(qsTr("Failed to download configuration"))
             }
