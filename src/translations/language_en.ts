@@ -837,6 +837,37 @@
         <source>The server did not answer in time</source>
         <translation>The server did not answer in time</translation>
     </message>
+    <message>
+        <source>Your session has ended: please sign in again</source>
+        <translation>Your session has ended: please sign in again</translation>
+    </message>
+    <message>
+        <source>The server's answer is too large</source>
+        <translation>The server's answer is too large</translation>
+    </message>
+    <message>
+        <source>The server's answer could not be read</source>
+        <translation>The server's answer could not be read</translation>
+    </message>
+    <message>
+        <source>The server redirected the request elsewhere</source>
+        <translation>The server redirected the request elsewhere</translation>
+    </message>
+</context>
+<context>
+    <name>KNetDownloadConfig</name>
+    <message>
+        <source>Configuration downloaded; entries skipped as unknown: %1</source>
+        <translation>Configuration downloaded; entries skipped as unknown: %1</translation>
+    </message>
+    <message>
+        <source>There is no configuration in the cloud yet: nothing to download</source>
+        <translation>There is no configuration in the cloud yet: nothing to download</translation>
+    </message>
+    <message>
+        <source>The configuration in the cloud could not be read</source>
+        <translation>The configuration in the cloud could not be read</translation>
+    </message>
 </context>
 <context>
     <name>KSureBtn</name>

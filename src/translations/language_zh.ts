@@ -837,6 +837,37 @@
         <source>The server did not answer in time</source>
         <translation>服务器未能及时响应，请稍后重试</translation>
     </message>
+    <message>
+        <source>Your session has ended: please sign in again</source>
+        <translation>登录已失效，请重新登录</translation>
+    </message>
+    <message>
+        <source>The server's answer is too large</source>
+        <translation>服务器的应答过大</translation>
+    </message>
+    <message>
+        <source>The server's answer could not be read</source>
+        <translation>无法读取服务器的应答</translation>
+    </message>
+    <message>
+        <source>The server redirected the request elsewhere</source>
+        <translation>服务器将请求转到了别处</translation>
+    </message>
+</context>
+<context>
+    <name>KNetDownloadConfig</name>
+    <message>
+        <source>Configuration downloaded; entries skipped as unknown: %1</source>
+        <translation>配置已下载；已跳过无法识别的条目：%1</translation>
+    </message>
+    <message>
+        <source>There is no configuration in the cloud yet: nothing to download</source>
+        <translation>云端尚无配置，没有可下载的内容</translation>
+    </message>
+    <message>
+        <source>The configuration in the cloud could not be read</source>
+        <translation>无法读取云端的配置</translation>
+    </message>
 </context>
 <context>
     <name>KSureBtn</name>
