@@ -18,7 +18,7 @@ struct Options {
     int codeAttempts = 5;
     std::string tlsCert;  // both set: serve https
     std::string tlsKey;
-    int threads = 8;
+    int threads = 32;
     bool quiet = false;
 };
 

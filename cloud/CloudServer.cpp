@@ -1,5 +1,6 @@
 #include "CloudServer.h"
 
+#include "CloudHttp.h"
 #include "CloudTexts.h"
 
 #include <httplib.h>
@@ -12,8 +13,10 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <utility>
@@ -231,8 +234,11 @@ bool CloudServer::start(std::string* error) {
         return false;
     }
 
+    GuardedServer* guarded = nullptr;
     if (m_options.tlsCert.empty()) {
-        m_server = std::make_unique<httplib::Server>();
+        auto server = std::make_unique<GuardedServer>(HttpLimits(), m_options.threads);
+        guarded = server.get();
+        m_server = std::move(server);
     } else {
         m_server = std::make_unique<httplib::SSLServer>(m_options.tlsCert.c_str(),
                                                         m_options.tlsKey.c_str());
@@ -245,6 +251,11 @@ bool CloudServer::start(std::string* error) {
     const int threads = m_options.threads;
     m_server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     m_server->set_payload_max_length(kMaxBody);
+    // The library's own limits, used as they stand for https (plain http has its own loop).
+    m_server->set_read_timeout(5, 0);
+    m_server->set_write_timeout(5, 0);
+    m_server->set_keep_alive_timeout(3);
+    m_server->set_keep_alive_max_count(20);
     // SO_REUSEADDR only: the library's default also sets SO_REUSEPORT, which would let a second
     // service (with other data) share the port and silently take half of the requests.
     m_server->set_socket_options([](socket_t sock) {
@@ -260,6 +271,10 @@ bool CloudServer::start(std::string* error) {
     }
     if (m_port <= 0) {
         *error = "cannot listen on " + m_options.host + ":" + std::to_string(m_options.port);
+        return false;
+    }
+    if (guarded && !guarded->widenBacklog()) {
+        *error = "cannot widen the listen backlog: " + std::string(std::strerror(errno));
         return false;
     }
     return true;
@@ -319,6 +334,16 @@ void CloudServer::route() {
         [](const httplib::Request& request, httplib::Response& response) {
             if (!response.body.empty())
                 return httplib::Server::HandlerResponse::Unhandled;
+            switch (currentWireFault()) {
+                case WireFault::BodyTooLarge:
+                    response.status = 413;
+                    break;
+                case WireFault::HeadersTooLarge:
+                    response.status = 431;
+                    break;
+                case WireFault::None:
+                    break;
+            }
             const int status = response.status;
             const int code = codeOfHttpStatus(status);
             writeEnvelope(response, code,

@@ -10,7 +10,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -94,6 +100,115 @@ const char* const kPaths[] = {
 };
 
 const QString kPassword = "abc123!";
+
+// A plain TCP connection to the service, for what an HTTP client library would not send.
+class RawSocket {
+public:
+    explicit RawSocket(int port) : m_fd(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_connected = m_fd >= 0 &&
+                      ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawSocket() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    RawSocket(const RawSocket&) = delete;
+    RawSocket& operator=(const RawSocket&) = delete;
+
+    bool connected() const { return m_connected; }
+    bool send(const std::string& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    // Everything the service sends until it closes the connection or timeoutMs pass.
+    std::string receive(int timeoutMs) {
+        std::string text;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        return text;
+    }
+    // The status of the first response in text, 0 when there is none.
+    static int statusOf(const std::string& text) {
+        if (text.rfind("HTTP/1.1 ", 0) != 0 || text.size() < 12)
+            return 0;
+        return std::atoi(text.substr(9, 3).c_str());
+    }
+
+private:
+    int m_fd;
+    bool m_connected = false;
+};
+
+// Clients that open a request and then send one byte of it every half second, as long as the
+// service keeps them (or until they are told to stop).
+class Dribblers {
+public:
+    Dribblers(int port, int count) {
+        for (int i = 0; i < count; ++i) {
+            m_threads.emplace_back([this, port] {
+                RawSocket socket(port);
+                if (!socket.connected() || !socket.send("POST /v1/driver/version HTTP/1.1\r\n"))
+                    return;
+                ++m_connected;
+                const std::string header = "X-Slow: aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\r\n";
+                for (std::size_t k = 0; !m_stop; ++k) {
+                    if (!socket.send(header.substr(k % header.size(), 1)))
+                        return;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                }
+            });
+        }
+        // Give every one the time to connect and start dribbling.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    }
+    ~Dribblers() {
+        m_stop = true;
+        for (std::thread& t : m_threads)
+            t.join();
+    }
+    int connected() const { return m_connected; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connected{0};
+    std::vector<std::thread> m_threads;
+};
+
+// VmRSS or VmHWM of a process in KiB, -1 when it cannot be read.
+qint64 memoryKiB(qint64 pid, const char* field) {
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(static_cast<int>(qstrlen(field)) + 1)
+                .trimmed()
+                .split(' ')
+                .value(0)
+                .toLongLong();
+    }
+    return -1;
+}
 
 }  // namespace
 
@@ -556,6 +671,80 @@ private slots:
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitCode(), 1);
         QVERIFY(process.readAllStandardError().contains("cannot listen"));
+    }
+
+    void slowClientsDoNotBlock() {
+        // More dribbling clients than workers: a normal request must still be answered (the
+        // dribblers are cut off once their header time is up).
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("slow"), {"--threads", "4"}),
+                 qPrintable(cloud.error()));
+        Dribblers dribblers(cloud.port(), 8);
+        QVERIFY(dribblers.connected() >= 4);  // at least one per worker
+        Client c(cloud.port());
+        c.http().set_read_timeout(20, 0);
+        QCOMPARE(c.post("/v1/driver/version", {{"versionType", "Pointora"}}).code, 0);
+    }
+
+    void stopWithSlowClient() {
+        // SIGTERM ends the service even while a client is half-way through a request.
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("slowstop")), qPrintable(cloud.error()));
+        Dribblers dribbler(cloud.port(), 1);
+        QCOMPARE(dribbler.connected(), 1);
+        QCOMPARE(cloud.stop(), 0);
+    }
+
+    void bigChunkedBody() {
+        // A 256 MiB chunked body is cut off early: the service does not grow by its size.
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("big")), qPrintable(cloud.error()));
+        QCOMPARE(Client(cloud.port()).post("/v1/driver/version", {{"versionType", "x"}}).code, 0);
+        const qint64 before = memoryKiB(cloud.pid(), "VmRSS:");
+        QVERIFY(before > 0);
+        {
+            RawSocket socket(cloud.port());
+            QVERIFY(socket.connected());
+            socket.send(
+                "POST /v1/driver/version HTTP/1.1\r\nHost: x\r\n"
+                "Content-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n");
+            const std::string chunk = "10000\r\n" + std::string(0x10000, 'a') + "\r\n";
+            for (int i = 0; i < 4096 && socket.send(chunk); ++i) {
+            }
+            const std::string answer = socket.receive(2000);
+            if (!answer.empty())
+                QCOMPARE(RawSocket::statusOf(answer), 413);
+        }
+        const qint64 peak = memoryKiB(cloud.pid(), "VmHWM:");
+        QVERIFY2(peak - before < 64 * 1024,
+                 qPrintable(QString("grew from %1 KiB to a peak of %2 KiB").arg(before).arg(peak)));
+        QCOMPARE(Client(cloud.port()).post("/v1/driver/version", {{"versionType", "x"}}).code, 0);
+    }
+
+    void oversizedHeaders_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("size");
+        QTest::newRow("many small") << 2000 << 10;
+        QTest::newRow("few large") << 8 << 8000;
+    }
+
+    void oversizedHeaders() {
+        QFETCH(int, count);
+        QFETCH(int, size);
+        std::string request = "POST /v1/driver/version HTTP/1.1\r\nHost: x\r\n";
+        for (int i = 0; i < count; ++i)
+            request += "X-H" + std::to_string(i) + ": " + std::string(size, 'v') + "\r\n";
+        request +=
+            "Content-Type: application/json\r\nContent-Length: 18\r\n\r\n"
+            "{\"versionType\":\"\"}";
+        RawSocket socket(m_cloud.port());
+        QVERIFY(socket.connected());
+        socket.send(request);
+        const std::string answer = socket.receive(5000);
+        QCOMPARE(RawSocket::statusOf(answer), 431);
+        QVERIFY(answer.find("\"code\":1006") != std::string::npos);
+        // An ordinary request is fine, of course.
+        QCOMPARE(client().post("/v1/driver/version", {{"versionType", "x"}}).code, 0);
     }
 
     void cleanupTestCase() { QCOMPARE(m_cloud.stop(), 0); }

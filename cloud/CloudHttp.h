@@ -1,0 +1,51 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+namespace cloud {
+
+// Limits the HTTP layer puts on every connection, so that slow or oversized clients cannot hold
+// the workers or the memory.
+struct HttpLimits {
+    std::chrono::milliseconds headerDeadline{5000};    // request line and headers, in total
+    std::chrono::milliseconds requestDeadline{15000};  // the whole request, body included
+    std::chrono::milliseconds writeDeadline{10000};    // the whole response
+    std::chrono::milliseconds keepAliveIdle{3000};     // wait for the next request on a connection
+    int keepAliveMax = 20;                             // requests on one connection
+    std::size_t headerBytes = 32 * 1024;               // request line and headers together
+    int headerLines = 64;
+    std::size_t bodyWireBytes = 1024 * 1024;  // body as sent (chunk framing included)
+    int backlog = 1024;
+};
+
+// What the HTTP layer found wrong with the request being served on this thread; read by the
+// error handler to answer 413 or 431 instead of the library's plain 400.
+enum class WireFault { None, HeadersTooLarge, BodyTooLarge };
+WireFault currentWireFault();
+// When the current request began (its first byte), for the access log.
+std::chrono::steady_clock::time_point currentRequestStart();
+
+// An httplib::Server whose connections are served by its own loop: every read and write is
+// bounded by a deadline for the whole request, the header section and the body by a size, a
+// connection is kept alive only while workers are free, and stop() ends every connection within
+// a fraction of a second (a slow client cannot hold up shutdown).
+class GuardedServer : public httplib::Server {
+public:
+    GuardedServer(HttpLimits limits, int workers);
+    // After bind_to_port / bind_to_any_port: widens the listen backlog.
+    bool widenBacklog();
+
+private:
+    bool process_and_close_socket(socket_t sock) override;
+
+    HttpLimits m_limits;
+    int m_workers;
+    std::atomic<int> m_connections{0};
+};
+
+}  // namespace cloud
