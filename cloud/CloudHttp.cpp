@@ -21,6 +21,7 @@ constexpr int kSliceMs = 100;
 
 thread_local WireFault t_fault = WireFault::None;
 thread_local Clock::time_point t_requestStart;
+thread_local Clock::time_point t_queued;  // when the connection being served was accepted
 
 void addressOf(const sockaddr_storage& address, std::string* ip, int* port) {
     char text[INET6_ADDRSTRLEN] = "";
@@ -52,8 +53,8 @@ public:
         return waitFor(POLLIN, Clock::now() + idle) && fill() > 0;
     }
 
-    void begin() {
-        m_start = Clock::now();
+    void begin(Clock::time_point start) {
+        m_start = start;
         m_inHeaders = true;
         m_headerBytes = 0;
         m_headerLines = 0;
@@ -197,6 +198,53 @@ std::chrono::steady_clock::time_point currentRequestStart() {
     return t_requestStart;
 }
 
+WorkerPool::WorkerPool(int workers) {
+    for (int i = 0; i < workers; ++i)
+        m_threads.emplace_back([this] { work(); });
+}
+
+WorkerPool::~WorkerPool() {
+    shutdown();
+}
+
+void WorkerPool::enqueue(std::function<void()> fn) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_jobs.push_back(Job{Clock::now(), std::move(fn)});
+    }
+    m_cond.notify_one();
+}
+
+void WorkerPool::shutdown() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_shutdown = true;
+    }
+    m_cond.notify_all();
+    for (std::thread& thread : m_threads) {
+        if (thread.joinable())
+            thread.join();
+    }
+}
+
+void WorkerPool::work() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_cond.wait(lock, [this] { return m_shutdown || !m_jobs.empty(); });
+            if (m_jobs.empty())
+                return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        t_queued = job.queued;
+        job.fn();
+        t_queued = Clock::time_point();
+        t_requestStart = Clock::time_point();
+    }
+}
+
 GuardedServer::GuardedServer(HttpLimits limits, int workers)
     : m_limits(limits), m_workers(workers) {}
 
@@ -215,7 +263,7 @@ bool GuardedServer::process_and_close_socket(socket_t sock) {
             const auto idle = served == 0 ? m_limits.headerDeadline : m_limits.keepAliveIdle;
             if (!stream.awaitRequest(idle))
                 break;
-            stream.begin();
+            stream.begin(served == 0 ? t_queued : std::chrono::steady_clock::now());
             const bool last = served + 1 >= m_limits.keepAliveMax ||
                               m_connections.load() >= m_workers || svr_sock_ == INVALID_SOCKET;
             bool closed = false;

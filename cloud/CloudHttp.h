@@ -4,8 +4,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace cloud {
 
@@ -27,8 +33,32 @@ struct HttpLimits {
 // error handler to answer 413 or 431 instead of the library's plain 400.
 enum class WireFault { None, HeadersTooLarge, BodyTooLarge };
 WireFault currentWireFault();
-// When the current request began (its first byte), for the access log.
+// When the current request began: for the first one on a connection, when the connection was
+// accepted (time spent waiting for a worker counts); for later ones, their first byte. The epoch
+// when the current thread serves no guarded connection.
 std::chrono::steady_clock::time_point currentRequestStart();
+
+// The workers: first come, first served, remembering when each connection was queued.
+class WorkerPool : public httplib::TaskQueue {
+public:
+    explicit WorkerPool(int workers);
+    ~WorkerPool() override;
+    void enqueue(std::function<void()> fn) override;
+    void shutdown() override;
+
+private:
+    void work();
+
+    struct Job {
+        std::chrono::steady_clock::time_point queued;
+        std::function<void()> fn;
+    };
+    std::mutex m_mutex;
+    std::condition_variable m_cond;
+    std::deque<Job> m_jobs;
+    std::vector<std::thread> m_threads;
+    bool m_shutdown = false;
+};
 
 // An httplib::Server whose connections are served by its own loop: every read and write is
 // bounded by a deadline for the whole request, the header section and the body by a size, a

@@ -56,7 +56,7 @@ std::string usageText() {
            "  --tls-cert, --tls-key  PEM certificate and key: serve https instead of http\n"
            "  --token-ttl SECONDS  lifetime of a login token (default 2592000 = 30 days)\n"
            "  --code-ttl SECONDS   lifetime of a verification code (default 600)\n"
-           "  --threads N          worker threads (default 32)\n"
+           "  --threads N          worker threads (default 64)\n"
            "  --quiet              no request log on standard error\n";
 }
 

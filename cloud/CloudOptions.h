@@ -18,7 +18,7 @@ struct Options {
     int codeAttempts = 5;
     std::string tlsCert;  // both set: serve https
     std::string tlsKey;
-    int threads = 32;
+    int threads = 64;
     bool quiet = false;
 };
 

@@ -61,6 +61,8 @@ int httpStatusOf(int code) {
             return 405;
         case InternalError:
             return 500;
+        case ServerBusy:
+            return 503;
         default:
             return 200;
     }
@@ -249,7 +251,7 @@ bool CloudServer::start(std::string* error) {
         return false;
     }
     const int threads = m_options.threads;
-    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    m_server->new_task_queue = [threads] { return new WorkerPool(threads); };
     m_server->set_payload_max_length(kMaxBody);
     // The library's own limits, used as they stand for https (plain http has its own loop).
     m_server->set_read_timeout(5, 0);
@@ -285,6 +287,7 @@ bool CloudServer::run() {
 }
 
 void CloudServer::stop() {
+    m_hashGate.close();
     if (m_server)
         m_server->stop();
 }
@@ -393,6 +396,9 @@ void CloudServer::serve(const httplib::Request& request, httplib::Response& resp
             }
             reply = needsToken && !call.user ? Reply(NotLoggedIn) : (this->*operation)(call);
         }
+    } catch (const ServiceBusy&) {
+        reply = Reply(ServerBusy);
+        response.set_header("Retry-After", "5");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "pointora-cloud: %s failed: %s\n", request.path.c_str(), e.what());
         reply = Reply(InternalError);
@@ -402,13 +408,26 @@ void CloudServer::serve(const httplib::Request& request, httplib::Response& resp
         response.set_header("Authorization", reply.token);
 }
 
+namespace {
+
+// A password hash must start early enough for the answer to reach the client within its 15 s
+// (counted from when its connection was accepted); a request that cannot is answered busy.
+std::chrono::steady_clock::time_point hashDeadline() {
+    std::chrono::steady_clock::time_point start = currentRequestStart();
+    if (start == std::chrono::steady_clock::time_point())
+        start = std::chrono::steady_clock::now();
+    return start + std::chrono::seconds(12);
+}
+
+}  // namespace
+
 std::optional<std::string> CloudServer::hash(const std::string& password) {
-    HashGate::Slot slot(m_hashGate);
+    HashGate::Slot slot(m_hashGate, hashDeadline());
     return secrets::hashPassword(password);
 }
 
 bool CloudServer::verify(const std::string& hash, const std::string& password) {
-    HashGate::Slot slot(m_hashGate);
+    HashGate::Slot slot(m_hashGate, hashDeadline());
     return secrets::verifyPassword(hash, password);
 }
 

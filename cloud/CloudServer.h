@@ -61,6 +61,7 @@ private:
 
     Options m_options;
     CloudStore m_store;
+    // Two hashes at a time (128 MiB).
     HashGate m_hashGate{2};
     std::unique_ptr<httplib::Server> m_server;
     std::string m_outbox;

@@ -26,6 +26,7 @@ const Text kTexts[] = {
     {InternalError, "The service had an internal error, please try again later",
      "服务内部错误，请稍后重试"},
     {BadHttp, "Malformed HTTP request", "HTTP 请求格式错误"},
+    {ServerBusy, "The service is busy, please try again in a moment", "服务繁忙，请稍后重试"},
     {NotLoggedIn, "Please log in first (the session is missing or has expired)",
      "请先登录（登录状态不存在或已过期）"},
     {WrongLogin, "Wrong e-mail address or password", "邮箱或密码错误"},

@@ -14,6 +14,7 @@ enum Code : int {
     WrongMethod = 1004,    // only POST (HTTP 405)
     InternalError = 1005,  // storage failure (HTTP 500)
     BadHttp = 1006,        // any other malformed HTTP request (HTTP 4xx)
+    ServerBusy = 1007,     // too many password checks waiting: try again (HTTP 503)
     NotLoggedIn = 2001,
     WrongLogin = 2002,
     EmailTaken = 2003,
