@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace cloud {
 
@@ -189,6 +190,65 @@ private:
 };
 
 }  // namespace
+
+AccessLog::~AccessLog() {
+    if (m_file && m_file != stderr)
+        std::fclose(m_file);
+}
+
+bool AccessLog::open(const std::string& path, std::string* error) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_path = path;
+    if (path.empty()) {
+        m_file = stderr;
+        return true;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "a");
+    if (!file) {
+        *error = "cannot open the access log " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::setvbuf(file, nullptr, _IOLBF, 0);
+    if (m_file && m_file != stderr)
+        std::fclose(m_file);
+    m_file = file;
+    return true;
+}
+
+bool AccessLog::reopen(std::string* error) {
+    std::string path;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        path = m_path;
+    }
+    return path.empty() || open(path, error);
+}
+
+void AccessLog::write(const std::string& client, const std::string& method, const std::string& path,
+                      int status, Clock::time_point start) {
+    // The path as sent, shortened, without bytes that could forge or break a line.
+    std::string shown = path.substr(0, 200);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x21 || static_cast<unsigned char>(c) >= 0x7f)
+            c = '?';
+    }
+    char when[32] = "-";
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    if (gmtime_r(&now, &utc))
+        std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    char duration[32] = "-";
+    if (start != Clock::time_point()) {
+        std::snprintf(duration, sizeof duration, "%.1fms",
+                      std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_file) {
+        std::fprintf(m_file, "%s %s %s %s %d %s\n", when, client.empty() ? "-" : client.c_str(),
+                     method.empty() ? "-" : method.substr(0, 16).c_str(), shown.c_str(), status,
+                     duration);
+    }
+}
 
 WireFault currentWireFault() {
     return t_fault;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -14,6 +15,26 @@
 #include <vector>
 
 namespace cloud {
+
+// One line per request: time (UTC), client address, method, path, status, duration. Never a
+// body, a header, a token or a code. Written to a file (reopened on request, for log rotation)
+// or to standard error.
+class AccessLog {
+public:
+    ~AccessLog();
+    // path empty: standard error. False with a message when the file cannot be opened.
+    bool open(const std::string& path, std::string* error);
+    // Opens the file again under its name (after it was renamed away); keeps the old one when
+    // that fails.
+    bool reopen(std::string* error);
+    void write(const std::string& client, const std::string& method, const std::string& path,
+               int status, std::chrono::steady_clock::time_point start);
+
+private:
+    std::mutex m_mutex;
+    std::string m_path;
+    std::FILE* m_file = nullptr;
+};
 
 // Limits the HTTP layer puts on every connection, so that slow or oversized clients cannot hold
 // the workers or the memory.

@@ -46,6 +46,8 @@ std::string usageText() {
            "                      [--download-url URL] [--tls-cert FILE --tls-key FILE]\n"
            "                      [--token-ttl SECONDS] [--code-ttl SECONDS] [--threads N] "
            "[--quiet]\n"
+           "                      [--access-log FILE]\n"
+           "       pointora-cloud --data DIR --delete-account EMAIL\n"
            "  --listen HOST:PORT   address to listen on (default 127.0.0.1:8732; port 0 picks a\n"
            "                       free port, printed on the first line of output)\n"
            "  --data DIR           folder of the database and of the outbox (created if missing)\n"
@@ -57,7 +59,10 @@ std::string usageText() {
            "  --token-ttl SECONDS  lifetime of a login token (default 2592000 = 30 days)\n"
            "  --code-ttl SECONDS   lifetime of a verification code (default 600)\n"
            "  --threads N          worker threads (default 64)\n"
-           "  --quiet              no request log on standard error\n";
+           "  --quiet              no access log on standard error\n"
+           "  --access-log FILE    append the access log to FILE (SIGHUP reopens it)\n"
+           "  --delete-account EMAIL  delete that account with everything stored for it, then "
+           "exit\n";
 }
 
 bool parseOptions(const std::vector<std::string>& args, Options* options, std::string* error,
@@ -92,6 +97,10 @@ bool parseOptions(const std::vector<std::string>& args, Options* options, std::s
             options->latestVersion = value;
         } else if (name == "--download-url") {
             options->downloadUrl = value;
+        } else if (name == "--access-log") {
+            options->accessLog = value;
+        } else if (name == "--delete-account") {
+            options->deleteAccount = value;
         } else if (name == "--tls-cert") {
             options->tlsCert = value;
         } else if (name == "--tls-key") {

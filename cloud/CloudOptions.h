@@ -20,6 +20,8 @@ struct Options {
     std::string tlsKey;
     int threads = 64;
     bool quiet = false;
+    std::string accessLog;      // access log file (SIGHUP reopens it); empty: standard error
+    std::string deleteAccount;  // operator action: delete this account and exit
 };
 
 // Parses argv (without the program name). Returns false with a message in *error on bad input;

@@ -228,6 +228,11 @@ std::string CloudServer::baseUrl() const {
 bool CloudServer::start(std::string* error) {
     if (!m_store.open(m_options.dataDir, error))
         return false;
+    if (!m_options.accessLog.empty() || !m_options.quiet) {
+        m_accessLog = std::make_unique<AccessLog>();
+        if (!m_accessLog->open(m_options.accessLog, error))
+            return false;
+    }
     m_outbox = m_options.dataDir + "/outbox";
     std::error_code ec;
     std::filesystem::create_directories(m_outbox, ec);
@@ -359,13 +364,17 @@ void CloudServer::route() {
             writeEnvelope(response, InternalError,
                           message(InternalError, langFromHeader(request.get_header_value("lang"))));
         });
-    if (!m_options.quiet) {
-        m_server->set_logger(
-            [](const httplib::Request& request, const httplib::Response& response) {
-                std::fprintf(stderr, "pointora-cloud: %s %s -> %d\n", request.method.c_str(),
-                             request.path.c_str(), response.status);
-            });
+    if (m_accessLog) {
+        m_server->set_logger([log = m_accessLog.get()](const httplib::Request& request,
+                                                       const httplib::Response& response) {
+            log->write(request.remote_addr, request.method, request.path, response.status,
+                       currentRequestStart());
+        });
     }
+}
+
+bool CloudServer::reopenLog(std::string* error) {
+    return !m_accessLog || m_accessLog->reopen(error);
 }
 
 void CloudServer::serve(const httplib::Request& request, httplib::Response& response,

@@ -15,6 +15,7 @@ struct Response;
 
 namespace cloud {
 
+class AccessLog;
 struct Call;
 struct Reply;
 
@@ -36,6 +37,8 @@ public:
     // Serves requests until stop() is called from another thread.
     bool run();
     void stop();
+    // Reopens the access log file (SIGHUP). False with a message when that failed.
+    bool reopenLog(std::string* error);
 
 private:
     void route();
@@ -63,6 +66,7 @@ private:
     CloudStore m_store;
     // Two hashes at a time (128 MiB).
     HashGate m_hashGate{2};
+    std::unique_ptr<AccessLog> m_accessLog;
     std::unique_ptr<httplib::Server> m_server;
     std::string m_outbox;
     int m_port = 0;

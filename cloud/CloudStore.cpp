@@ -112,7 +112,40 @@ bool CloudStore::open(const std::string& dir, std::string* error) {
         exec("PRAGMA journal_mode=WAL");
         exec("PRAGMA synchronous=FULL");
         exec("PRAGMA foreign_keys=ON");
-        Transaction transaction(*this);
+        int version = 0;
+        {
+            Transaction transaction(*this);
+            version = userVersion();
+            if (version <= kSchemaVersion) {
+                migrate(version);
+                transaction.commit();
+            }
+        }
+        if (version > kSchemaVersion) {
+            *error = path + " has schema version " + std::to_string(version) +
+                     ", newer than this pointora-cloud understands (" +
+                     std::to_string(kSchemaVersion) +
+                     "); it was written by a newer pointora-cloud: use that one";
+            close();
+            return false;
+        }
+    } catch (const StoreError& e) {
+        *error = path + ": " + e.what();
+        close();
+        return false;
+    }
+    return true;
+}
+
+int CloudStore::userVersion() {
+    Statement s(*this, "PRAGMA user_version");
+    return s.step() ? static_cast<int>(s.integer(0)) : 0;
+}
+
+// Brings the schema from version `from` to kSchemaVersion, one step at a time, inside the
+// caller's transaction. 0 is a new, empty database.
+void CloudStore::migrate(int from) {
+    if (from < 1) {
         exec(
             "CREATE TABLE IF NOT EXISTS users("
             " id INTEGER PRIMARY KEY,"
@@ -140,14 +173,9 @@ bool CloudStore::open(const std::string& dir, std::string* error) {
             " file_path TEXT NOT NULL,"
             " updated INTEGER NOT NULL,"
             " PRIMARY KEY(user_id, config_type))");
-        exec("PRAGMA user_version=1");
-        transaction.commit();
-    } catch (const StoreError& e) {
-        *error = path + ": " + e.what();
-        close();
-        return false;
     }
-    return true;
+    // A later schema adds its step here: if (from < 2) { ... }
+    exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
 }
 
 void CloudStore::close() {
@@ -329,6 +357,20 @@ std::optional<std::string> CloudStore::config(std::int64_t userId, const std::st
     if (!s.step())
         return std::nullopt;
     return s.text(0);
+}
+
+}  // namespace cloud
+
+namespace cloud {
+
+bool CloudStore::deleteUser(const std::string& email) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Transaction transaction(*this);
+    Statement(*this, "DELETE FROM users WHERE email = ?").bind(1, email).run();
+    if (sqlite3_changes(m_db) != 1)
+        return false;
+    transaction.commit();
+    return true;
 }
 
 }  // namespace cloud

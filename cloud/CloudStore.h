@@ -77,12 +77,20 @@ public:
                     const std::string& filePath, std::int64_t now);
     std::optional<std::string> config(std::int64_t userId, const std::string& configType);
 
+    // Deletes an account with its sessions, code and configurations; false when there is none.
+    bool deleteUser(const std::string& email);
+
+    // The schema this build reads and writes (SQLite "user_version").
+    static constexpr int kSchemaVersion = 1;
+
 private:
     class Statement;
     class Transaction;
     void exec(const char* sql);
     [[noreturn]] void fail(const char* what);
     std::optional<User> readUser(Statement& statement);
+    int userVersion();
+    void migrate(int from);
     CodeCheck codeState(std::int64_t userId, const std::string& code, std::int64_t now,
                         int maxAttempts, int* attempts);
 

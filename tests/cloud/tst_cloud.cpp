@@ -4,6 +4,7 @@
 #include "cloud/CloudRunner.h"
 
 #include <httplib.h>
+#include <sqlite3.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -193,6 +194,11 @@ private:
     std::atomic<int> m_connected{0};
     std::vector<std::thread> m_threads;
 };
+
+QByteArray fileText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // VmRSS or VmHWM of a process in KiB, -1 when it cannot be read.
 qint64 memoryKiB(qint64 pid, const char* field) {
@@ -745,6 +751,123 @@ private slots:
         QVERIFY(answer.find("\"code\":1006") != std::string::npos);
         // An ordinary request is fine, of course.
         QCOMPARE(client().post("/v1/driver/version", {{"versionType", "x"}}).code, 0);
+    }
+
+    void accessLog() {
+        // One line per request with address, method, path and status; none of the secrets.
+        const QString data = m_dir.filePath("logged");
+        const QString logPath = m_dir.filePath("access.log");
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(data, {"--access-log", logPath}), qPrintable(cloud.error()));
+        Client c(cloud.port());
+        const QString email = "secretive@example.com";
+        const QString password = "s3cret-Pass";
+        QCOMPARE(c.registerUser(email, password, "Nicky").code, 0);
+        const Answer login = c.login(email, password);
+        QCOMPARE(login.code, 0);
+        QCOMPARE(c.save(login.authorization, "TolvaPointora", "{\"8\":4242}").code, 0);
+        QCOMPARE(c.post("/v1/user/findPassword", {{"email", email}}).code, 0);
+        const QString code = outboxCode(data, email);
+        QCOMPARE(code.size(), 4);
+        QCOMPARE(c.post("/v1/user/validatePassword", {{"email", email}, {"captcha", code}}).code,
+                 0);
+        QCOMPARE(toAnswer(c.http().Get("/v1/user/login?token=querysecret")).status, 405);
+
+        const QStringList expected = {
+            "POST /v1/user/register 200",         "POST /v1/user/login 200",
+            "POST /v1/driver/config2/save 200",   "POST /v1/user/findPassword 200",
+            "POST /v1/user/validatePassword 200", "GET /v1/user/login 405"};
+        // A line is written just after its answer went out.
+        QTRY_COMPARE_WITH_TIMEOUT(fileText(logPath).count('\n'), expected.size(), 5000);
+        const QString log = QString::fromUtf8(fileText(logPath));
+        const QStringList lines = log.split('\n', Qt::SkipEmptyParts);
+        const QRegularExpression shape(
+            "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ 127\\.0\\.0\\.1 "
+            "(\\S+ \\S+ \\d{3}) \\d+\\.\\dms$");
+        for (int i = 0; i < lines.size(); ++i) {
+            const QRegularExpressionMatch match = shape.match(lines[i]);
+            QVERIFY2(match.hasMatch(), qPrintable(lines[i]));
+            QCOMPARE(match.captured(1), expected[i]);
+            QVERIFY(!lines[i].split(' ').contains(code));
+        }
+        for (const QString& secret :
+             {password, email, QString("Nicky"), QString("4242"),
+              QString::fromStdString(login.authorization), QString("querysecret")})
+            QVERIFY2(!log.contains(secret), qPrintable(secret));
+    }
+
+    void accessLogReopenedOnHangup() {
+        // Log rotation: rename the file, SIGHUP, and the next lines go into a new file under the
+        // old name; the service keeps running.
+        const QString logPath = m_dir.filePath("rotated.log");
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("rotated"), {"--access-log", logPath}),
+                 qPrintable(cloud.error()));
+        Client c(cloud.port());
+        QCOMPARE(c.post("/v1/driver/version", {{"versionType", "before"}}).code, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(fileText(logPath).contains("/v1/driver/version"), 5000);
+        QVERIFY(QFile::rename(logPath, logPath + ".1"));
+        ::kill(static_cast<pid_t>(cloud.pid()), SIGHUP);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(logPath), 5000);
+        QCOMPARE(c.post("/v1/user/login", {{"email", "x@y.zz"}, {"password", "abcdef"}}).code,
+                 2002);
+        QTRY_VERIFY_WITH_TIMEOUT(fileText(logPath).contains("POST /v1/user/login 200"), 5000);
+        QVERIFY(!fileText(logPath).contains("/v1/driver/version"));
+        const QByteArray oldText = fileText(logPath + ".1");
+        QVERIFY(oldText.contains("POST /v1/driver/version 200"));
+        QVERIFY(!oldText.contains("/v1/user/login"));
+        QCOMPARE(cloud.stop(), 0);
+    }
+
+    void newerSchemaRefused() {
+        const QString data = m_dir.filePath("newer");
+        QVERIFY(QDir().mkpath(data));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(qPrintable(data + "/cloud.db"), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "CREATE TABLE future(x); PRAGMA user_version=7", nullptr, nullptr,
+                              nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+        QProcess process;
+        process.start(CloudRunner::program(), {"--data", data, "--listen", "127.0.0.1:0"});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 1);
+        const QByteArray error = process.readAllStandardError();
+        QVERIFY2(error.contains("schema version 7, newer than this pointora-cloud understands (1)"),
+                 error.constData());
+        // The database is left as it was.
+        QCOMPARE(sqlite3_open(qPrintable(data + "/cloud.db"), &db), SQLITE_OK);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(statement, 0), 7);
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+
+    void deleteAccount() {
+        // The operator removes an account while the service runs: its sessions end, its data is
+        // gone, the address can be registered again; other accounts stay.
+        const std::string token = account("leaving@example.com");
+        const std::string other = account("staying@example.com");
+        Client c = client();
+        QCOMPARE(c.save(token, "TolvaPointora", "{\"1\":1}").code, 0);
+        QCOMPARE(c.save(other, "TolvaPointora", "{\"2\":2}").code, 0);
+        const auto run = [&](const QString& email) {
+            QProcess process;
+            process.start(CloudRunner::program(), {"--data", m_data, "--delete-account", email});
+            process.waitForFinished(10000);
+            return process.exitCode();
+        };
+        QCOMPARE(run("Leaving@Example.com"), 0);
+        QCOMPARE(run("leaving@example.com"), 1);  // no longer there
+        QCOMPARE(c.get(token, "TolvaPointora").code, 2001);
+        QCOMPARE(c.login("leaving@example.com", kPassword).code, 2002);
+        QCOMPARE(c.get(other, "TolvaPointora").data.value("configContent").toString(),
+                 QString("{\"2\":2}"));
+        QCOMPARE(c.registerUser("leaving@example.com", kPassword).code, 0);
+        const std::string again = c.login("leaving@example.com", kPassword).authorization;
+        QCOMPARE(c.get(again, "TolvaPointora").data.value("configContent").toString(), QString());
     }
 
     void cleanupTestCase() { QCOMPARE(m_cloud.stop(), 0); }
