@@ -59,6 +59,8 @@ std::string usageText() {
            "  --token-ttl SECONDS  lifetime of a login token (default 2592000 = 30 days)\n"
            "  --code-ttl SECONDS   lifetime of a verification code (default 600)\n"
            "  --threads N          worker threads (default 64)\n"
+           "  --max-config-types N configuration types kept per account (default 16)\n"
+           "  --max-config-bytes N bytes of one stored configuration (default 65536)\n"
            "  --quiet              no access log on standard error\n"
            "  --access-log FILE    append the access log to FILE (SIGHUP reopens it)\n"
            "  --delete-account EMAIL  delete that account with everything stored for it, then "
@@ -97,6 +99,18 @@ bool parseOptions(const std::vector<std::string>& args, Options* options, std::s
             options->latestVersion = value;
         } else if (name == "--download-url") {
             options->downloadUrl = value;
+        } else if (name == "--max-config-types") {
+            if (!parseInteger(value, 1, 10000, &number)) {
+                *error = "--max-config-types wants a number from 1 to 10000, got " + value;
+                return false;
+            }
+            options->maxConfigTypes = static_cast<int>(number);
+        } else if (name == "--max-config-bytes") {
+            if (!parseInteger(value, 1, 1024 * 1024, &number)) {
+                *error = "--max-config-bytes wants a number from 1 to 1048576, got " + value;
+                return false;
+            }
+            options->maxConfigBytes = number;
         } else if (name == "--access-log") {
             options->accessLog = value;
         } else if (name == "--delete-account") {

@@ -582,8 +582,12 @@ Reply CloudServer::saveConfig(const Call& call) {
         return *bad;
     if (!isValidConfigType(type))
         return BadConfigType;
-    m_store.saveConfig(call.user->id, type, content, filePath, call.now);
-    return Success;
+    if (static_cast<std::int64_t>(content.size() + filePath.size()) > m_options.maxConfigBytes)
+        return QuotaExceeded;
+    return m_store.saveConfig(call.user->id, type, content, filePath, call.now,
+                              m_options.maxConfigTypes)
+               ? Success
+               : QuotaExceeded;
 }
 
 Reply CloudServer::getConfig(const Call& call) {

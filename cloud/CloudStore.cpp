@@ -331,11 +331,19 @@ CodeCheck CloudStore::resetPassword(std::int64_t userId, const std::string& code
     return CodeCheck::Ok;
 }
 
-void CloudStore::saveConfig(std::int64_t userId, const std::string& configType,
+bool CloudStore::saveConfig(std::int64_t userId, const std::string& configType,
                             const std::string& content, const std::string& filePath,
-                            std::int64_t now) {
+                            std::int64_t now, int maxTypes) {
     std::lock_guard<std::mutex> lock(m_mutex);
     Transaction transaction(*this);
+    {
+        Statement count(*this,
+                        "SELECT COUNT(*), COALESCE(SUM(config_type = ?), 0) FROM configs"
+                        " WHERE user_id = ?");
+        count.bind(1, configType).bind(2, userId);
+        if (count.step() && count.integer(1) == 0 && count.integer(0) >= maxTypes)
+            return false;
+    }
     Statement(*this,
               "INSERT INTO configs(user_id, config_type, content, file_path, updated)"
               " VALUES(?, ?, ?, ?, ?) ON CONFLICT(user_id, config_type) DO UPDATE SET"
@@ -348,6 +356,7 @@ void CloudStore::saveConfig(std::int64_t userId, const std::string& configType,
         .bind(5, now)
         .run();
     transaction.commit();
+    return true;
 }
 
 std::optional<std::string> CloudStore::config(std::int64_t userId, const std::string& configType) {

@@ -73,8 +73,10 @@ public:
     CodeCheck resetPassword(std::int64_t userId, const std::string& code, std::int64_t now,
                             int maxAttempts, const std::string& newHash);
 
-    void saveConfig(std::int64_t userId, const std::string& configType, const std::string& content,
-                    const std::string& filePath, std::int64_t now);
+    // Stores a configuration; false (nothing stored) when it is a new type and the user already
+    // has maxTypes of them.
+    bool saveConfig(std::int64_t userId, const std::string& configType, const std::string& content,
+                    const std::string& filePath, std::int64_t now, int maxTypes);
     std::optional<std::string> config(std::int64_t userId, const std::string& configType);
 
     // Deletes an account with its sessions, code and configurations; false when there is none.

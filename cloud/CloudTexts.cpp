@@ -44,6 +44,10 @@ const Text kTexts[] = {
     {CodeLocked, "Too many wrong attempts, please request a new verification code",
      "验证码错误次数过多，请重新获取"},
     {BadConfigType, "Invalid configuration type", "配置类型无效"},
+    {QuotaExceeded,
+     "Cloud storage quota exceeded: too many configuration types, or the configuration is too "
+     "large",
+     "超出云端存储配额：配置类型过多或配置内容过大"},
 };
 
 }  // namespace

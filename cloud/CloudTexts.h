@@ -28,6 +28,7 @@ enum Code : int {
     NoValidCode = 2011,
     CodeLocked = 2012,
     BadConfigType = 2013,
+    QuotaExceeded = 2014,  // too many configuration types, or one too large, for the account
 };
 
 enum class Lang { En, Zh };

@@ -870,6 +870,45 @@ private slots:
         QCOMPARE(c.get(again, "TolvaPointora").data.value("configContent").toString(), QString());
     }
 
+    void storageQuota() {
+        // At most two configuration types per account and 100 bytes per copy (content and file
+        // path): a third type or a larger copy is refused, in both languages, and nothing of it
+        // is stored; replacing a type already kept is fine.
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("quota"),
+                             {"--max-config-types", "2", "--max-config-bytes", "100"}),
+                 qPrintable(cloud.error()));
+        Client c(cloud.port());
+        QCOMPARE(c.registerUser("quota@example.com", kPassword).code, 0);
+        const std::string token = c.login("quota@example.com", kPassword).authorization;
+        const std::string other = [&] {
+            c.registerUser("quota2@example.com", kPassword);
+            return c.login("quota2@example.com", kPassword).authorization;
+        }();
+        QCOMPARE(c.save(token, "a", "1").code, 0);
+        QCOMPARE(c.save(token, "b", "2").code, 0);
+        const Answer third = c.save(token, "c", "3");
+        QCOMPARE(third.code, 2014);
+        QVERIFY2(third.msg.contains("quota"), qPrintable(third.msg));
+        const Answer thirdZh =
+            c.post("/v1/driver/config2/save",
+                   {{"filePath", ""}, {"configContent", "3"}, {"configType", "c"}}, token, "zh-CN");
+        QCOMPARE(thirdZh.code, 2014);
+        QVERIFY2(thirdZh.msg.contains("配额"), qPrintable(thirdZh.msg));
+        QCOMPARE(c.get(token, "c").data.value("configContent").toString(), QString());
+        QCOMPARE(c.save(token, "a", QString(100, 'x')).code, 0);
+        QCOMPARE(c.save(token, "a", QString(101, 'y')).code, 2014);
+        const Answer withPath = c.post("/v1/driver/config2/save",
+                                       {{"filePath", QString(60, 'p')},
+                                        {"configContent", QString(60, 'z')},
+                                        {"configType", "a"}},
+                                       token);
+        QCOMPARE(withPath.code, 2014);
+        QCOMPARE(c.get(token, "a").data.value("configContent").toString(), QString(100, 'x'));
+        // Another account has its own quota.
+        QCOMPARE(c.save(other, "c", "3").code, 0);
+    }
+
     void cleanupTestCase() { QCOMPARE(m_cloud.stop(), 0); }
 };
 
