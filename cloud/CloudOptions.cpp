@@ -58,6 +58,8 @@ std::string usageText() {
            "                      [--download-url URL] [--tls-cert FILE --tls-key FILE]\n"
            "                      [--token-ttl SECONDS] [--code-ttl SECONDS] [--threads N] "
            "[--quiet]\n"
+           "                      [--access-log FILE]\n"
+           "       pointora-cloud --data DIR --delete-account EMAIL\n"
            "  --listen HOST:PORT   address to listen on (default 127.0.0.1:8732; port 0 picks a\n"
            "                       free port, printed on the first line of output)\n"
            "  --data DIR           folder of the database and of the outbox (created if missing)\n"
@@ -68,8 +70,13 @@ std::string usageText() {
            "  --tls-cert, --tls-key  PEM certificate and key: serve https instead of http\n"
            "  --token-ttl SECONDS  lifetime of a login token (default 2592000 = 30 days)\n"
            "  --code-ttl SECONDS   lifetime of a verification code (default 600)\n"
-           "  --threads N          worker threads (default 8)\n"
-           "  --quiet              no request log on standard error\n"
+           "  --threads N          worker threads (default 64)\n"
+           "  --max-config-types N configuration types kept per account (default 16)\n"
+           "  --max-config-bytes N bytes of one stored configuration (default 65536)\n"
+           "  --quiet              no access log on standard error\n"
+           "  --access-log FILE    append the access log to FILE (SIGHUP reopens it)\n"
+           "  --delete-account EMAIL  delete that account with everything stored for it, then "
+           "exit\n"
            "  --allow-host NAME    also accept requests whose Host header names NAME (repeatable)\n"
            "  --limit-login A,C    failed logins per hour per address, per client (default "
            "10,100)\n"
@@ -115,6 +122,22 @@ bool parseOptions(const std::vector<std::string>& args, Options* options, std::s
             options->latestVersion = value;
         } else if (name == "--download-url") {
             options->downloadUrl = value;
+        } else if (name == "--max-config-types") {
+            if (!parseInteger(value, 1, 10000, &number)) {
+                *error = "--max-config-types wants a number from 1 to 10000, got " + value;
+                return false;
+            }
+            options->maxConfigTypes = static_cast<int>(number);
+        } else if (name == "--max-config-bytes") {
+            if (!parseInteger(value, 1, 1024 * 1024, &number)) {
+                *error = "--max-config-bytes wants a number from 1 to 1048576, got " + value;
+                return false;
+            }
+            options->maxConfigBytes = number;
+        } else if (name == "--access-log") {
+            options->accessLog = value;
+        } else if (name == "--delete-account") {
+            options->deleteAccount = value;
         } else if (name == "--tls-cert") {
             options->tlsCert = value;
         } else if (name == "--tls-key") {

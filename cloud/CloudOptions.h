@@ -25,8 +25,12 @@ struct Options {
     int codeAttempts = 5;
     std::string tlsCert;  // both set: serve https
     std::string tlsKey;
-    int threads = 8;
+    int threads = 64;
+    int maxConfigTypes = 16;                  // configuration types kept per account
+    std::int64_t maxConfigBytes = 64 * 1024;  // bytes of one stored copy (content and file path)
     bool quiet = false;
+    std::string accessLog;      // access log file (SIGHUP reopens it); empty: standard error
+    std::string deleteAccount;  // operator action: delete this account and exit
     // Host names (besides the listen address) accepted in the Host header.
     std::vector<std::string> allowedHosts;
     RateLimit loginFailures{10, 100};       // failed logins

@@ -58,18 +58,39 @@ bool sameSecret(const std::string& a, const std::string& b) {
 
 }  // namespace secrets
 
-void HashGate::acquire() {
+HashGate::HashGate(int slots) : m_slots(slots), m_admitted(static_cast<std::uint64_t>(slots)) {}
+
+void HashGate::acquire(std::chrono::steady_clock::time_point deadline) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_cond.wait(lock, [this] { return m_free > 0; });
-    --m_free;
+    const std::uint64_t waiting = m_nextTicket >= m_admitted ? m_nextTicket - m_admitted + 1 : 0;
+    const auto expected = std::chrono::duration<double, std::milli>(static_cast<double>(waiting) *
+                                                                    m_averageMs / m_slots);
+    if (m_closed || std::chrono::steady_clock::now() + expected > deadline)
+        throw ServiceBusy();
+    const std::uint64_t ticket = m_nextTicket++;
+    m_cond.wait(lock, [&] { return ticket < m_admitted || m_closed; });
+    if (ticket >= m_admitted) {
+        // Closed while waiting: give the place up so the count stays right.
+        throw ServiceBusy();
+    }
 }
 
-void HashGate::release() {
+void HashGate::release(std::chrono::steady_clock::duration used) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_free;
+        const double ms = std::chrono::duration<double, std::milli>(used).count();
+        m_averageMs = 0.8 * m_averageMs + 0.2 * ms;
+        ++m_admitted;
     }
-    m_cond.notify_one();
+    m_cond.notify_all();
+}
+
+void HashGate::close() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_closed = true;
+    }
+    m_cond.notify_all();
 }
 
 }  // namespace cloud

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace cloud {
@@ -29,28 +32,49 @@ bool sameSecret(const std::string& a, const std::string& b);
 
 }  // namespace secrets
 
-// Bounds how many password hashes run at once: each Argon2id computation takes 64 MiB.
+// Thrown when a password hash cannot be started in reasonable time (or the service stops); the
+// request is answered "busy" instead of waiting beyond what a client would.
+class ServiceBusy : public std::runtime_error {
+public:
+    ServiceBusy() : std::runtime_error("password hashing is saturated") {}
+};
+
+// Bounds how many password hashes run at once (each Argon2id computation takes 64 MiB). Waiting
+// requests are admitted first come, first served; one that could not start before its deadline
+// (judged from the queue ahead of it and the average hash time) is refused right away.
 class HashGate {
 public:
-    explicit HashGate(int slots) : m_free(slots) {}
-    void acquire();
-    void release();
+    explicit HashGate(int slots);
+    // Waits for a slot; throws ServiceBusy when it would not start before deadline, or after
+    // close().
+    void acquire(std::chrono::steady_clock::time_point deadline);
+    void release(std::chrono::steady_clock::duration used);
+    // Refuses every waiting and later request (shutdown).
+    void close();
 
     class Slot {
     public:
-        explicit Slot(HashGate& gate) : m_gate(gate) { m_gate.acquire(); }
-        ~Slot() { m_gate.release(); }
+        Slot(HashGate& gate, std::chrono::steady_clock::time_point deadline) : m_gate(gate) {
+            m_gate.acquire(deadline);
+            m_start = std::chrono::steady_clock::now();
+        }
+        ~Slot() { m_gate.release(std::chrono::steady_clock::now() - m_start); }
         Slot(const Slot&) = delete;
         Slot& operator=(const Slot&) = delete;
 
     private:
         HashGate& m_gate;
+        std::chrono::steady_clock::time_point m_start;
     };
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_cond;
-    int m_free;
+    const int m_slots;
+    std::uint64_t m_nextTicket = 0;
+    std::uint64_t m_admitted;  // tickets below this may run
+    double m_averageMs = 100.0;
+    bool m_closed = false;
 };
 
 }  // namespace cloud

@@ -1,5 +1,6 @@
 #include "CloudServer.h"
 
+#include "CloudHttp.h"
 #include "CloudTexts.h"
 
 #include <httplib.h>
@@ -68,6 +69,8 @@ int httpStatusOf(int code) {
             return 405;
         case InternalError:
             return 500;
+        case ServerBusy:
+            return 503;
         default:
             return 200;
     }
@@ -268,6 +271,10 @@ Reply rateLimited(std::int64_t wait) {
 
 }  // namespace
 
+std::string outboxFileName(const std::string& email) {
+    return outboxName(email);
+}
+
 CloudServer::CloudServer(Options options) : m_options(std::move(options)) {}
 
 CloudServer::~CloudServer() = default;
@@ -284,6 +291,11 @@ bool CloudServer::start(std::string* error) {
     ::umask(077);
     if (!m_store.open(m_options.dataDir, error))
         return false;
+    if (!m_options.accessLog.empty() || !m_options.quiet) {
+        m_accessLog = std::make_unique<AccessLog>();
+        if (!m_accessLog->open(m_options.accessLog, error))
+            return false;
+    }
     m_outbox = m_options.dataDir + "/outbox";
     std::error_code ec;
     std::filesystem::create_directories(m_outbox, ec);
@@ -293,8 +305,11 @@ bool CloudServer::start(std::string* error) {
     }
     secureFiles();
 
+    GuardedServer* guarded = nullptr;
     if (m_options.tlsCert.empty()) {
-        m_server = std::make_unique<httplib::Server>();
+        auto server = std::make_unique<GuardedServer>(HttpLimits(), m_options.threads);
+        guarded = server.get();
+        m_server = std::move(server);
     } else {
         m_server = std::make_unique<httplib::SSLServer>(m_options.tlsCert.c_str(),
                                                         m_options.tlsKey.c_str());
@@ -305,8 +320,13 @@ bool CloudServer::start(std::string* error) {
         return false;
     }
     const int threads = m_options.threads;
-    m_server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    m_server->new_task_queue = [threads] { return new WorkerPool(threads); };
     m_server->set_payload_max_length(kMaxBody);
+    // The library's own limits, used as they stand for https (plain http has its own loop).
+    m_server->set_read_timeout(5, 0);
+    m_server->set_write_timeout(5, 0);
+    m_server->set_keep_alive_timeout(3);
+    m_server->set_keep_alive_max_count(20);
     // SO_REUSEADDR only: the library's default also sets SO_REUSEPORT, which would let a second
     // service (with other data) share the port and silently take half of the requests.
     m_server->set_socket_options([](socket_t sock) {
@@ -324,6 +344,10 @@ bool CloudServer::start(std::string* error) {
         *error = "cannot listen on " + m_options.host + ":" + std::to_string(m_options.port);
         return false;
     }
+    if (guarded && !guarded->widenBacklog()) {
+        *error = "cannot widen the listen backlog: " + std::string(std::strerror(errno));
+        return false;
+    }
     return true;
 }
 
@@ -332,6 +356,7 @@ bool CloudServer::run() {
 }
 
 void CloudServer::stop() {
+    m_hashGate.close();
     if (m_server)
         m_server->stop();
 }
@@ -381,6 +406,16 @@ void CloudServer::route() {
         [](const httplib::Request& request, httplib::Response& response) {
             if (!response.body.empty())
                 return httplib::Server::HandlerResponse::Unhandled;
+            switch (currentWireFault()) {
+                case WireFault::BodyTooLarge:
+                    response.status = 413;
+                    break;
+                case WireFault::HeadersTooLarge:
+                    response.status = 431;
+                    break;
+                case WireFault::None:
+                    break;
+            }
             const int status = response.status;
             const int code = codeOfHttpStatus(status);
             writeEnvelope(response, code,
@@ -393,12 +428,12 @@ void CloudServer::route() {
             writeEnvelope(response, InternalError,
                           message(InternalError, langFromHeader(request.get_header_value("lang"))));
         });
-    if (!m_options.quiet) {
-        m_server->set_logger(
-            [](const httplib::Request& request, const httplib::Response& response) {
-                std::fprintf(stderr, "pointora-cloud: %s %s -> %d\n", request.method.c_str(),
-                             request.path.c_str(), response.status);
-            });
+    if (m_accessLog) {
+        m_server->set_logger([log = m_accessLog.get()](const httplib::Request& request,
+                                                       const httplib::Response& response) {
+            log->write(request.remote_addr, request.method, request.path, response.status,
+                       currentRequestStart());
+        });
     }
 }
 
@@ -461,6 +496,10 @@ bool CloudServer::hostAllowed(const std::string& header) const {
     return loopback && host == "localhost";
 }
 
+bool CloudServer::reopenLog(std::string* error) {
+    return !m_accessLog || m_accessLog->reopen(error);
+}
+
 void CloudServer::serve(const httplib::Request& request, httplib::Response& response,
                         Reply (CloudServer::*operation)(const Call&), bool needsToken) {
     Call call;
@@ -501,6 +540,9 @@ void CloudServer::serve(const httplib::Request& request, httplib::Response& resp
             }
             reply = needsToken && !call.user ? Reply(NotLoggedIn) : (this->*operation)(call);
         }
+    } catch (const ServiceBusy&) {
+        reply = Reply(ServerBusy);
+        response.set_header("Retry-After", "5");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "pointora-cloud: %s failed: %s\n", request.path.c_str(), e.what());
         reply = Reply(InternalError);
@@ -510,13 +552,26 @@ void CloudServer::serve(const httplib::Request& request, httplib::Response& resp
         response.set_header("Authorization", reply.token);
 }
 
+namespace {
+
+// A password hash must start early enough for the answer to reach the client within its 15 s
+// (counted from when its connection was accepted); a request that cannot is answered busy.
+std::chrono::steady_clock::time_point hashDeadline() {
+    std::chrono::steady_clock::time_point start = currentRequestStart();
+    if (start == std::chrono::steady_clock::time_point())
+        start = std::chrono::steady_clock::now();
+    return start + std::chrono::seconds(12);
+}
+
+}  // namespace
+
 std::optional<std::string> CloudServer::hash(const std::string& password) {
-    HashGate::Slot slot(m_hashGate);
+    HashGate::Slot slot(m_hashGate, hashDeadline());
     return secrets::hashPassword(password);
 }
 
 bool CloudServer::verify(const std::string& hash, const std::string& password) {
-    HashGate::Slot slot(m_hashGate);
+    HashGate::Slot slot(m_hashGate, hashDeadline());
     return secrets::verifyPassword(hash, password);
 }
 
@@ -537,11 +592,15 @@ Reply CloudServer::login(const Call& call) {
             limitsOf("login", m_options.loginFailures, email, call.client), call.now, &attempt))
         return rateLimited(wait);
     const std::optional<User> user = m_store.userByEmail(email);
-    if (!user) {
-        verify(dummyHash(), password);
-        return WrongLogin;
+    bool matches = false;
+    try {
+        matches = user ? verify(user->passwordHash, password) : verify(dummyHash(), password);
+    } catch (const ServiceBusy&) {
+        // Not checked at all: a busy service must not count towards the cap.
+        m_store.forget(attempt);
+        throw;
     }
-    if (!verify(user->passwordHash, password))
+    if (!user || !matches)
         return WrongLogin;
     m_store.forget(attempt);
     Reply reply;
@@ -575,7 +634,13 @@ Reply CloudServer::registerUser(const Call& call) {
         return rateLimited(wait);
     // A taken address is answered like a new one (the password is hashed all the same), so that
     // registration does not tell who has an account; the owner is told by mail instead.
-    const std::optional<std::string> passwordHash = hash(password);
+    std::optional<std::string> passwordHash;
+    try {
+        passwordHash = hash(password);
+    } catch (const ServiceBusy&) {
+        m_store.forget(attempt);  // refused as busy: not an attempt
+        throw;
+    }
     if (!passwordHash)
         return InternalError;
     if (m_store.userByEmail(email) || !m_store.addUser(email, nickname, *passwordHash, call.now)) {
@@ -752,8 +817,12 @@ Reply CloudServer::saveConfig(const Call& call) {
         return *bad;
     if (!isValidConfigType(type))
         return BadConfigType;
-    m_store.saveConfig(call.user->id, type, content, filePath, call.now);
-    return Success;
+    if (static_cast<std::int64_t>(content.size() + filePath.size()) > m_options.maxConfigBytes)
+        return QuotaExceeded;
+    return m_store.saveConfig(call.user->id, type, content, filePath, call.now,
+                              m_options.maxConfigTypes)
+               ? Success
+               : QuotaExceeded;
 }
 
 Reply CloudServer::getConfig(const Call& call) {

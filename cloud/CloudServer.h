@@ -16,8 +16,12 @@ struct Response;
 
 namespace cloud {
 
+class AccessLog;
 struct Call;
 struct Reply;
+
+// The outbox file name (without folder) of the mail to an address.
+std::string outboxFileName(const std::string& email);
 
 // The HTTP face of the service: nine POST endpoints answering the "code"/"msg"/"data" envelope,
 // with the login token in the "Authorization" response header and checked on the other
@@ -37,6 +41,8 @@ public:
     // Serves requests until stop() is called from another thread.
     bool run();
     void stop();
+    // Reopens the access log file (SIGHUP). False with a message when that failed.
+    bool reopenLog(std::string* error);
 
 private:
     void route();
@@ -73,7 +79,9 @@ private:
 
     Options m_options;
     CloudStore m_store;
+    // Two hashes at a time (128 MiB).
     HashGate m_hashGate{2};
+    std::unique_ptr<AccessLog> m_accessLog;
     std::unique_ptr<httplib::Server> m_server;
     std::string m_outbox;
     int m_port = 0;

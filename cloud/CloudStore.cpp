@@ -113,7 +113,40 @@ bool CloudStore::open(const std::string& dir, std::string* error) {
         exec("PRAGMA journal_mode=WAL");
         exec("PRAGMA synchronous=FULL");
         exec("PRAGMA foreign_keys=ON");
-        Transaction transaction(*this);
+        int version = 0;
+        {
+            Transaction transaction(*this);
+            version = userVersion();
+            if (version <= kSchemaVersion) {
+                migrate(version);
+                transaction.commit();
+            }
+        }
+        if (version > kSchemaVersion) {
+            *error = path + " has schema version " + std::to_string(version) +
+                     ", newer than this pointora-cloud understands (" +
+                     std::to_string(kSchemaVersion) +
+                     "); it was written by a newer pointora-cloud: use that one";
+            close();
+            return false;
+        }
+    } catch (const StoreError& e) {
+        *error = path + ": " + e.what();
+        close();
+        return false;
+    }
+    return true;
+}
+
+int CloudStore::userVersion() {
+    Statement s(*this, "PRAGMA user_version");
+    return s.step() ? static_cast<int>(s.integer(0)) : 0;
+}
+
+// Brings the schema from version `from` to kSchemaVersion, one step at a time, inside the
+// caller's transaction. 0 is a new, empty database.
+void CloudStore::migrate(int from) {
+    if (from < 1) {
         exec(
             "CREATE TABLE IF NOT EXISTS users("
             " id INTEGER PRIMARY KEY,"
@@ -141,7 +174,10 @@ bool CloudStore::open(const std::string& dir, std::string* error) {
             " file_path TEXT NOT NULL,"
             " updated INTEGER NOT NULL,"
             " PRIMARY KEY(user_id, config_type))");
-        // Rate-limit bookkeeping: one row per counted request, kept for a day.
+    }
+    if (from < 2) {
+        // Rate-limit bookkeeping: one row per counted request, kept for a day. IF NOT EXISTS:
+        // some version-1 databases already have it.
         exec(
             "CREATE TABLE IF NOT EXISTS events("
             " id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -149,14 +185,9 @@ bool CloudStore::open(const std::string& dir, std::string* error) {
             " key TEXT NOT NULL,"
             " at INTEGER NOT NULL)");
         exec("CREATE INDEX IF NOT EXISTS events_key ON events(kind, key, at)");
-        exec("PRAGMA user_version=1");
-        transaction.commit();
-    } catch (const StoreError& e) {
-        *error = path + ": " + e.what();
-        close();
-        return false;
     }
-    return true;
+    // A later schema adds its step here: if (from < 3) { ... }
+    exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
 }
 
 void CloudStore::close() {
@@ -387,11 +418,19 @@ int CloudStore::eventsAfter(const std::string& kind, const std::string& key, std
     return s.step() ? static_cast<int>(s.integer(0)) : 0;
 }
 
-void CloudStore::saveConfig(std::int64_t userId, const std::string& configType,
+bool CloudStore::saveConfig(std::int64_t userId, const std::string& configType,
                             const std::string& content, const std::string& filePath,
-                            std::int64_t now) {
+                            std::int64_t now, int maxTypes) {
     std::lock_guard<std::mutex> lock(m_mutex);
     Transaction transaction(*this);
+    {
+        Statement count(*this,
+                        "SELECT COUNT(*), COALESCE(SUM(config_type = ?), 0) FROM configs"
+                        " WHERE user_id = ?");
+        count.bind(1, configType).bind(2, userId);
+        if (count.step() && count.integer(1) == 0 && count.integer(0) >= maxTypes)
+            return false;
+    }
     Statement(*this,
               "INSERT INTO configs(user_id, config_type, content, file_path, updated)"
               " VALUES(?, ?, ?, ?, ?) ON CONFLICT(user_id, config_type) DO UPDATE SET"
@@ -404,6 +443,7 @@ void CloudStore::saveConfig(std::int64_t userId, const std::string& configType,
         .bind(5, now)
         .run();
     transaction.commit();
+    return true;
 }
 
 std::optional<std::string> CloudStore::config(std::int64_t userId, const std::string& configType) {
@@ -413,6 +453,20 @@ std::optional<std::string> CloudStore::config(std::int64_t userId, const std::st
     if (!s.step())
         return std::nullopt;
     return s.text(0);
+}
+
+}  // namespace cloud
+
+namespace cloud {
+
+bool CloudStore::deleteUser(const std::string& email) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Transaction transaction(*this);
+    Statement(*this, "DELETE FROM users WHERE email = ?").bind(1, email).run();
+    if (sqlite3_changes(m_db) != 1)
+        return false;
+    transaction.commit();
+    return true;
 }
 
 }  // namespace cloud

@@ -97,9 +97,17 @@ public:
     // How many events of kind for key were recorded after the event afterId.
     int eventsAfter(const std::string& kind, const std::string& key, std::int64_t afterId);
 
-    void saveConfig(std::int64_t userId, const std::string& configType, const std::string& content,
-                    const std::string& filePath, std::int64_t now);
+    // Stores a configuration; false (nothing stored) when it is a new type and the user already
+    // has maxTypes of them.
+    bool saveConfig(std::int64_t userId, const std::string& configType, const std::string& content,
+                    const std::string& filePath, std::int64_t now, int maxTypes);
     std::optional<std::string> config(std::int64_t userId, const std::string& configType);
+
+    // Deletes an account with its sessions, code and configurations; false when there is none.
+    bool deleteUser(const std::string& email);
+
+    // The schema this build reads and writes (SQLite "user_version").
+    static constexpr int kSchemaVersion = 2;
 
 private:
     class Statement;
@@ -107,6 +115,8 @@ private:
     void exec(const char* sql);
     [[noreturn]] void fail(const char* what);
     std::optional<User> readUser(Statement& statement);
+    int userVersion();
+    void migrate(int from);
     CodeCheck codeState(std::int64_t userId, const std::string& code, std::int64_t now,
                         int maxAttempts, int* attempts);
 

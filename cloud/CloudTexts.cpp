@@ -33,6 +33,7 @@ const Text kTexts[] = {
      "请求的 Content-Type 必须是 application/json"},
     {BadHost, "This service does not answer requests addressed to this host name",
      "本服务不接受发往该主机名的请求"},
+    {ServerBusy, "The service is busy, please try again in a moment", "服务繁忙，请稍后重试"},
     {NotLoggedIn, "Please log in first (the session is missing or has expired)",
      "请先登录（登录状态不存在或已过期）"},
     {WrongLogin, "Wrong e-mail address or password", "邮箱或密码错误"},
@@ -50,6 +51,10 @@ const Text kTexts[] = {
     {CodeLocked, "Too many wrong attempts, please request a new verification code",
      "验证码错误次数过多，请重新获取"},
     {BadConfigType, "Invalid configuration type", "配置类型无效"},
+    {QuotaExceeded,
+     "Cloud storage quota exceeded: too many configuration types, or the configuration is too "
+     "large",
+     "超出云端存储配额：配置类型过多或配置内容过大"},
 };
 
 }  // namespace

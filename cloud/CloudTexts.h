@@ -17,6 +17,7 @@ enum Code : int {
     BadContentType = 1007,  // Content-Type other than application/json (HTTP 415)
     BadHost = 1008,         // Host header names neither the listen address nor an allowed name
                             // (HTTP 403)
+    ServerBusy = 1009,      // too many password checks waiting: try again (HTTP 503)
     NotLoggedIn = 2001,
     WrongLogin = 2002,
     EmailTaken = 2003,
@@ -30,7 +31,8 @@ enum Code : int {
     NoValidCode = 2011,
     CodeLocked = 2012,
     BadConfigType = 2013,
-    RateLimited = 2014,  // too many attempts for an address or a client: try again later
+    RateLimited = 2014,    // too many attempts for an address or a client: try again later
+    QuotaExceeded = 2015,  // too many configuration types, or one too large, for the account
 };
 
 enum class Lang { En, Zh };

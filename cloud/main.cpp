@@ -3,11 +3,14 @@
 #include "CloudOptions.h"
 #include "CloudSecrets.h"
 #include "CloudServer.h"
+#include "CloudStore.h"
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <thread>
@@ -26,12 +29,43 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // SIGINT and SIGTERM end the service cleanly; they are taken by a waiting thread, so they
-    // must be blocked in every thread, including the HTTP workers created later.
+    if (!options.deleteAccount.empty()) {
+        // Operator action: remove one account (sessions, code, configurations, outbox mail).
+        // A database created here is for the service's user only, as in the service itself.
+        ::umask(077);
+        cloud::CloudStore store;
+        if (!store.open(options.dataDir, &error)) {
+            std::fprintf(stderr, "pointora-cloud: %s\n", error.c_str());
+            return 1;
+        }
+        std::string email = options.deleteAccount;
+        for (char& c : email)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        bool deleted = false;
+        try {
+            deleted = store.deleteUser(email);
+        } catch (const cloud::StoreError& e) {
+            std::fprintf(stderr, "pointora-cloud: %s\n", e.what());
+            return 1;
+        }
+        if (!deleted) {
+            std::fprintf(stderr, "pointora-cloud: no account %s\n", email.c_str());
+            return 1;
+        }
+        if (email.find('/') == std::string::npos && email.front() != '.')
+            std::remove((options.dataDir + "/outbox/" + cloud::outboxFileName(email)).c_str());
+        std::printf("pointora-cloud: deleted the account %s\n", email.c_str());
+        return 0;
+    }
+
+    // SIGINT and SIGTERM end the service cleanly, SIGHUP reopens the access log; they are taken
+    // by a waiting thread, so they must be blocked in every thread, including the HTTP workers
+    // created later.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
@@ -51,7 +85,12 @@ int main(int argc, char** argv) {
     std::thread waiter([&] {
         const timespec pause{0, 200 * 1000 * 1000};
         while (running) {
-            if (sigtimedwait(&stopSignals, nullptr, &pause) > 0) {
+            const int signal = sigtimedwait(&stopSignals, nullptr, &pause);
+            if (signal == SIGHUP) {
+                std::string reopenError;
+                if (!server.reopenLog(&reopenError))
+                    std::fprintf(stderr, "pointora-cloud: %s\n", reopenError.c_str());
+            } else if (signal > 0) {
                 server.stop();
                 return;
             }

@@ -65,6 +65,7 @@ public:
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
 
+    qint64 pid() const { return m_process.processId(); }
     QString baseUrl() const { return m_baseUrl; }
     int port() const { return m_port; }
     QString error() const { return m_error; }

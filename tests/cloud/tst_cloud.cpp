@@ -4,16 +4,22 @@
 #include "cloud/CloudRunner.h"
 
 #include <httplib.h>
+#include <sqlite3.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -128,6 +134,120 @@ QString otherCode(const QString& code) {
 // The shared service lifts the caps that the many requests of the other cases would reach.
 const QStringList kNoCaps{"--code-interval",      "0",  "--limit-register", "0,0",
                           "--limit-code-request", "0,0"};
+
+// A plain TCP connection to the service, for what an HTTP client library would not send.
+class RawSocket {
+public:
+    explicit RawSocket(int port) : m_fd(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_connected = m_fd >= 0 &&
+                      ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~RawSocket() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    RawSocket(const RawSocket&) = delete;
+    RawSocket& operator=(const RawSocket&) = delete;
+
+    bool connected() const { return m_connected; }
+    bool send(const std::string& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+    // Everything the service sends until it closes the connection or timeoutMs pass.
+    std::string receive(int timeoutMs) {
+        std::string text;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        return text;
+    }
+    // The status of the first response in text, 0 when there is none.
+    static int statusOf(const std::string& text) {
+        if (text.rfind("HTTP/1.1 ", 0) != 0 || text.size() < 12)
+            return 0;
+        return std::atoi(text.substr(9, 3).c_str());
+    }
+
+private:
+    int m_fd;
+    bool m_connected = false;
+};
+
+// Clients that open a request and then send one byte of it every half second, as long as the
+// service keeps them (or until they are told to stop).
+class Dribblers {
+public:
+    Dribblers(int port, int count) {
+        for (int i = 0; i < count; ++i) {
+            m_threads.emplace_back([this, port] {
+                RawSocket socket(port);
+                if (!socket.connected() || !socket.send("POST /v1/driver/version HTTP/1.1\r\n"))
+                    return;
+                ++m_connected;
+                const std::string header = "X-Slow: aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\r\n";
+                for (std::size_t k = 0; !m_stop; ++k) {
+                    if (!socket.send(header.substr(k % header.size(), 1)))
+                        return;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                }
+            });
+        }
+        // Give every one the time to connect and start dribbling.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    }
+    ~Dribblers() {
+        m_stop = true;
+        for (std::thread& t : m_threads)
+            t.join();
+    }
+    int connected() const { return m_connected; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connected{0};
+    std::vector<std::thread> m_threads;
+};
+
+QByteArray fileText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// VmRSS or VmHWM of a process in KiB, -1 when it cannot be read.
+qint64 memoryKiB(qint64 pid, const char* field) {
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(static_cast<int>(qstrlen(field)) + 1)
+                .trimmed()
+                .split(' ')
+                .value(0)
+                .toLongLong();
+    }
+    return -1;
+}
 
 }  // namespace
 
@@ -938,6 +1058,299 @@ private slots:
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitCode(), 1);
         QVERIFY(process.readAllStandardError().contains("cannot listen"));
+    }
+
+    void slowClientsDoNotBlock() {
+        // More dribbling clients than workers: a normal request must still be answered (the
+        // dribblers are cut off once their header time is up).
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("slow"), {"--threads", "4"}),
+                 qPrintable(cloud.error()));
+        Dribblers dribblers(cloud.port(), 8);
+        QVERIFY(dribblers.connected() >= 4);  // at least one per worker
+        Client c(cloud.port());
+        c.http().set_read_timeout(20, 0);
+        QCOMPARE(c.post("/v1/driver/version", {{"versionType", "Pointora"}}).code, 0);
+    }
+
+    void stopWithSlowClient() {
+        // SIGTERM ends the service even while a client is half-way through a request.
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("slowstop")), qPrintable(cloud.error()));
+        Dribblers dribbler(cloud.port(), 1);
+        QCOMPARE(dribbler.connected(), 1);
+        QCOMPARE(cloud.stop(), 0);
+    }
+
+    void bigChunkedBody() {
+        // A 256 MiB chunked body is cut off early: the service does not grow by its size.
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("big")), qPrintable(cloud.error()));
+        QCOMPARE(Client(cloud.port()).post("/v1/driver/version", {{"versionType", "x"}}).code, 0);
+        const qint64 before = memoryKiB(cloud.pid(), "VmRSS:");
+        QVERIFY(before > 0);
+        {
+            RawSocket socket(cloud.port());
+            QVERIFY(socket.connected());
+            socket.send(
+                "POST /v1/driver/version HTTP/1.1\r\nHost: x\r\n"
+                "Content-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n");
+            const std::string chunk = "10000\r\n" + std::string(0x10000, 'a') + "\r\n";
+            for (int i = 0; i < 4096 && socket.send(chunk); ++i) {
+            }
+            const std::string answer = socket.receive(2000);
+            if (!answer.empty())
+                QCOMPARE(RawSocket::statusOf(answer), 413);
+        }
+        const qint64 peak = memoryKiB(cloud.pid(), "VmHWM:");
+        QVERIFY2(peak - before < 64 * 1024,
+                 qPrintable(QString("grew from %1 KiB to a peak of %2 KiB").arg(before).arg(peak)));
+        QCOMPARE(Client(cloud.port()).post("/v1/driver/version", {{"versionType", "x"}}).code, 0);
+    }
+
+    void oversizedHeaders_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("size");
+        QTest::newRow("many small") << 2000 << 10;
+        QTest::newRow("few large") << 8 << 8000;
+    }
+
+    void oversizedHeaders() {
+        QFETCH(int, count);
+        QFETCH(int, size);
+        std::string request = "POST /v1/driver/version HTTP/1.1\r\nHost: x\r\n";
+        for (int i = 0; i < count; ++i)
+            request += "X-H" + std::to_string(i) + ": " + std::string(size, 'v') + "\r\n";
+        request +=
+            "Content-Type: application/json\r\nContent-Length: 18\r\n\r\n"
+            "{\"versionType\":\"\"}";
+        RawSocket socket(m_cloud.port());
+        QVERIFY(socket.connected());
+        socket.send(request);
+        const std::string answer = socket.receive(5000);
+        QCOMPARE(RawSocket::statusOf(answer), 431);
+        QVERIFY(answer.find("\"code\":1006") != std::string::npos);
+        // An ordinary request is fine, of course.
+        QCOMPARE(client().post("/v1/driver/version", {{"versionType", "x"}}).code, 0);
+    }
+
+    void accessLog() {
+        // One line per request with address, method, path and status; none of the secrets.
+        const QString data = m_dir.filePath("logged");
+        const QString logPath = m_dir.filePath("access.log");
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(data, {"--access-log", logPath}), qPrintable(cloud.error()));
+        Client c(cloud.port());
+        const QString email = "secretive@example.com";
+        const QString password = "s3cret-Pass";
+        QCOMPARE(c.registerUser(email, password, "Nicky").code, 0);
+        const Answer login = c.login(email, password);
+        QCOMPARE(login.code, 0);
+        QCOMPARE(c.save(login.authorization, "TolvaPointora", "{\"8\":4242}").code, 0);
+        QCOMPARE(c.post("/v1/user/findPassword", {{"email", email}}).code, 0);
+        const QString code = outboxCode(data, email);
+        QCOMPARE(code.size(), 4);
+        QCOMPARE(c.post("/v1/user/validatePassword", {{"email", email}, {"captcha", code}}).code,
+                 0);
+        QCOMPARE(toAnswer(c.http().Get("/v1/user/login?token=querysecret")).status, 405);
+
+        const QStringList expected = {
+            "POST /v1/user/register 200",         "POST /v1/user/login 200",
+            "POST /v1/driver/config2/save 200",   "POST /v1/user/findPassword 200",
+            "POST /v1/user/validatePassword 200", "GET /v1/user/login 405"};
+        // A line is written just after its answer went out.
+        QTRY_COMPARE_WITH_TIMEOUT(fileText(logPath).count('\n'), expected.size(), 5000);
+        const QString log = QString::fromUtf8(fileText(logPath));
+        const QStringList lines = log.split('\n', Qt::SkipEmptyParts);
+        const QRegularExpression shape(
+            "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ 127\\.0\\.0\\.1 "
+            "(\\S+ \\S+ \\d{3}) \\d+\\.\\dms$");
+        for (int i = 0; i < lines.size(); ++i) {
+            const QRegularExpressionMatch match = shape.match(lines[i]);
+            QVERIFY2(match.hasMatch(), qPrintable(lines[i]));
+            QCOMPARE(match.captured(1), expected[i]);
+            QVERIFY(!lines[i].split(' ').contains(code));
+        }
+        for (const QString& secret :
+             {password, email, QString("Nicky"), QString("4242"),
+              QString::fromStdString(login.authorization), QString("querysecret")})
+            QVERIFY2(!log.contains(secret), qPrintable(secret));
+    }
+
+    void accessLogReopenedOnHangup() {
+        // Log rotation: rename the file, SIGHUP, and the next lines go into a new file under the
+        // old name; the service keeps running.
+        const QString logPath = m_dir.filePath("rotated.log");
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("rotated"), {"--access-log", logPath}),
+                 qPrintable(cloud.error()));
+        Client c(cloud.port());
+        QCOMPARE(c.post("/v1/driver/version", {{"versionType", "before"}}).code, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(fileText(logPath).contains("/v1/driver/version"), 5000);
+        QVERIFY(QFile::rename(logPath, logPath + ".1"));
+        ::kill(static_cast<pid_t>(cloud.pid()), SIGHUP);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(logPath), 5000);
+        QCOMPARE(c.post("/v1/user/login", {{"email", "x@y.zz"}, {"password", "abcdef"}}).code,
+                 2002);
+        QTRY_VERIFY_WITH_TIMEOUT(fileText(logPath).contains("POST /v1/user/login 200"), 5000);
+        QVERIFY(!fileText(logPath).contains("/v1/driver/version"));
+        const QByteArray oldText = fileText(logPath + ".1");
+        QVERIFY(oldText.contains("POST /v1/driver/version 200"));
+        QVERIFY(!oldText.contains("/v1/user/login"));
+        QCOMPARE(cloud.stop(), 0);
+    }
+
+    void newerSchemaRefused() {
+        const QString data = m_dir.filePath("newer");
+        QVERIFY(QDir().mkpath(data));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(qPrintable(data + "/cloud.db"), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "CREATE TABLE future(x); PRAGMA user_version=7", nullptr, nullptr,
+                              nullptr),
+                 SQLITE_OK);
+        sqlite3_close(db);
+        QProcess process;
+        process.start(CloudRunner::program(), {"--data", data, "--listen", "127.0.0.1:0"});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 1);
+        const QByteArray error = process.readAllStandardError();
+        QVERIFY2(error.contains("schema version 7, newer than this pointora-cloud understands (2)"),
+                 error.constData());
+        // The database is left as it was.
+        QCOMPARE(sqlite3_open(qPrintable(data + "/cloud.db"), &db), SQLITE_OK);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(statement, 0), 7);
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+
+    void oldSchemaMigrated_data() {
+        QTest::addColumn<bool>("withEvents");
+        QTest::newRow("version 1 without events") << false;
+        QTest::newRow("version 1 with events") << true;
+    }
+
+    void oldSchemaMigrated() {
+        // A version-1 database (with or without the events table) is brought to the current
+        // version at start: its accounts stay, and the caps, which keep their counts in the
+        // events table, work on it.
+        QFETCH(bool, withEvents);
+        const QString data = m_dir.filePath(withEvents ? "v1events" : "v1");
+        QVERIFY(QDir().mkpath(data));
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(qPrintable(data + "/cloud.db"), &db), SQLITE_OK);
+        std::string schema =
+            "CREATE TABLE users(id INTEGER PRIMARY KEY, email TEXT NOT NULL UNIQUE,"
+            " nickname TEXT NOT NULL, password_hash TEXT NOT NULL, created INTEGER NOT NULL);"
+            "CREATE TABLE tokens(digest TEXT PRIMARY KEY,"
+            " user_id INTEGER NOT NULL REFERENCES users(id) ON DELETE CASCADE,"
+            " expires INTEGER NOT NULL);"
+            "CREATE INDEX tokens_user ON tokens(user_id);"
+            "CREATE TABLE codes(user_id INTEGER PRIMARY KEY REFERENCES users(id) ON DELETE CASCADE,"
+            " code TEXT NOT NULL, expires INTEGER NOT NULL, attempts INTEGER NOT NULL);"
+            "CREATE TABLE configs(user_id INTEGER NOT NULL REFERENCES users(id) ON DELETE CASCADE,"
+            " config_type TEXT NOT NULL, content TEXT NOT NULL, file_path TEXT NOT NULL,"
+            " updated INTEGER NOT NULL, PRIMARY KEY(user_id, config_type));"
+            "INSERT INTO users(email, nickname, password_hash, created)"
+            " VALUES('old@example.com', 'old', 'not-a-hash', 0);";
+        if (withEvents)
+            schema +=
+                "CREATE TABLE events(id INTEGER PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL,"
+                " key TEXT NOT NULL, at INTEGER NOT NULL);"
+                "CREATE INDEX events_key ON events(kind, key, at);";
+        schema += "PRAGMA user_version=1;";
+        QCOMPARE(sqlite3_exec(db, schema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(data, {"--limit-login", "1,0", "--limit-register", "1,0"}),
+                 qPrintable(cloud.error()));
+        Client c(cloud.port());
+        QCOMPARE(c.login("old@example.com", kPassword).code, 2002);
+        QCOMPARE(c.login("old@example.com", kPassword).code, 2014);
+        QCOMPARE(c.registerUser("new@example.com", kPassword).code, 0);
+        QCOMPARE(c.registerUser("new@example.com", kPassword).code, 2014);
+        QCOMPARE(c.login("new@example.com", kPassword).code, 0);
+        QCOMPARE(cloud.stop(), 0);
+
+        QCOMPARE(sqlite3_open(qPrintable(data + "/cloud.db"), &db), SQLITE_OK);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &statement, nullptr);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(statement, 0), 2);
+        sqlite3_finalize(statement);
+        sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM users WHERE email = 'old@example.com'", -1,
+                           &statement, nullptr);
+        QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(statement, 0), 1);
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+
+    void deleteAccount() {
+        // The operator removes an account while the service runs: its sessions end, its data is
+        // gone, the address can be registered again; other accounts stay.
+        const std::string token = account("leaving@example.com");
+        const std::string other = account("staying@example.com");
+        Client c = client();
+        QCOMPARE(c.save(token, "TolvaPointora", "{\"1\":1}").code, 0);
+        QCOMPARE(c.save(other, "TolvaPointora", "{\"2\":2}").code, 0);
+        const auto run = [&](const QString& email) {
+            QProcess process;
+            process.start(CloudRunner::program(), {"--data", m_data, "--delete-account", email});
+            process.waitForFinished(10000);
+            return process.exitCode();
+        };
+        QCOMPARE(run("Leaving@Example.com"), 0);
+        QCOMPARE(run("leaving@example.com"), 1);  // no longer there
+        QCOMPARE(c.get(token, "TolvaPointora").code, 2001);
+        QCOMPARE(c.login("leaving@example.com", kPassword).code, 2002);
+        QCOMPARE(c.get(other, "TolvaPointora").data.value("configContent").toString(),
+                 QString("{\"2\":2}"));
+        QCOMPARE(c.registerUser("leaving@example.com", kPassword).code, 0);
+        const std::string again = c.login("leaving@example.com", kPassword).authorization;
+        QCOMPARE(c.get(again, "TolvaPointora").data.value("configContent").toString(), QString());
+    }
+
+    void storageQuota() {
+        // At most two configuration types per account and 100 bytes per copy (content and file
+        // path): a third type or a larger copy is refused, in both languages, and nothing of it
+        // is stored; replacing a type already kept is fine.
+        CloudRunner cloud;
+        QVERIFY2(cloud.start(m_dir.filePath("quota"),
+                             {"--max-config-types", "2", "--max-config-bytes", "100"}),
+                 qPrintable(cloud.error()));
+        Client c(cloud.port());
+        QCOMPARE(c.registerUser("quota@example.com", kPassword).code, 0);
+        const std::string token = c.login("quota@example.com", kPassword).authorization;
+        const std::string other = [&] {
+            c.registerUser("quota2@example.com", kPassword);
+            return c.login("quota2@example.com", kPassword).authorization;
+        }();
+        QCOMPARE(c.save(token, "a", "1").code, 0);
+        QCOMPARE(c.save(token, "b", "2").code, 0);
+        const Answer third = c.save(token, "c", "3");
+        QCOMPARE(third.code, 2015);
+        QVERIFY2(third.msg.contains("quota"), qPrintable(third.msg));
+        const Answer thirdZh =
+            c.post("/v1/driver/config2/save",
+                   {{"filePath", ""}, {"configContent", "3"}, {"configType", "c"}}, token, "zh-CN");
+        QCOMPARE(thirdZh.code, 2015);
+        QVERIFY2(thirdZh.msg.contains("配额"), qPrintable(thirdZh.msg));
+        QCOMPARE(c.get(token, "c").data.value("configContent").toString(), QString());
+        QCOMPARE(c.save(token, "a", QString(100, 'x')).code, 0);
+        QCOMPARE(c.save(token, "a", QString(101, 'y')).code, 2015);
+        const Answer withPath = c.post("/v1/driver/config2/save",
+                                       {{"filePath", QString(60, 'p')},
+                                        {"configContent", QString(60, 'z')},
+                                        {"configType", "a"}},
+                                       token);
+        QCOMPARE(withPath.code, 2015);
+        QCOMPARE(c.get(token, "a").data.value("configContent").toString(), QString(100, 'x'));
+        // Another account has its own quota.
+        QCOMPARE(c.save(other, "c", "3").code, 0);
     }
 
     void cleanupTestCase() { QCOMPARE(m_cloud.stop(), 0); }

@@ -107,10 +107,10 @@ void PagesBackend::stopService() {
     readServiceLog();
 }
 
-// Request lines of the service's log: "pointora-cloud: POST /v1/user/login -> 200".
+// Access log lines of the service: "2026-12-09T00:34:57Z 127.0.0.1 POST /v1/user/login 200 0.6ms".
 void PagesBackend::readServiceLog() {
     m_logBuffer += m_service.readAllStandardError();
-    static const QRegularExpression request("^pointora-cloud: POST (\\S+) -> \\d+$");
+    static const QRegularExpression request("^\\S+Z \\S+ POST (\\S+) \\d{3} \\S+$");
     int end;
     while ((end = m_logBuffer.indexOf('\n')) >= 0) {
         const QString line = QString::fromUtf8(m_logBuffer.left(end));
