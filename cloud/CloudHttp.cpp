@@ -1,6 +1,7 @@
 #include "CloudHttp.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -43,15 +44,31 @@ void addressOf(const sockaddr_storage& address, std::string* ip, int* port) {
 // went over its size. It watches the bytes it hands out for the blank line that ends the headers.
 class GuardedStream : public httplib::Stream {
 public:
-    GuardedStream(socket_t sock, const HttpLimits& limits, const std::atomic<socket_t>& listener)
-        : m_sock(sock), m_limits(limits), m_listener(listener) {}
+    // ssl: the connection's TLS session, or null for plain http. The socket is made
+    // non-blocking; every wait goes through poll with a deadline.
+    GuardedStream(socket_t sock, SSL* ssl, const HttpLimits& limits,
+                  const std::atomic<socket_t>& listener)
+        : m_sock(sock), m_ssl(ssl), m_limits(limits), m_listener(listener) {
+        const int flags = ::fcntl(sock, F_GETFL, 0);
+        ::fcntl(sock, F_SETFL, flags | O_NONBLOCK);
+    }
+
+    // The TLS handshake, within the header deadline.
+    bool handshake() {
+        const Clock::time_point deadline = Clock::now() + m_limits.headerDeadline;
+        for (;;) {
+            const int rc = SSL_accept(m_ssl);
+            if (rc == 1)
+                return true;
+            if (!waitForSsl(SSL_get_error(m_ssl, rc), deadline))
+                return false;
+        }
+    }
 
     // Waits up to the keep-alive time for the next request; false when none came, the peer left or
     // the server is stopping.
     bool awaitRequest(std::chrono::milliseconds idle) {
-        if (m_begin < m_end)
-            return true;
-        return waitFor(POLLIN, Clock::now() + idle) && fill() > 0;
+        return m_begin < m_end || fill(Clock::now() + idle) > 0;
     }
 
     void begin(Clock::time_point start) {
@@ -74,9 +91,7 @@ public:
         if (m_begin == m_end) {
             const Clock::time_point deadline =
                 m_start + (m_inHeaders ? m_limits.headerDeadline : m_limits.requestDeadline);
-            if (!waitFor(POLLIN, deadline))
-                return -1;
-            if (fill() <= 0)
+            if (fill(deadline) <= 0)
                 return -1;
         }
         std::size_t n = std::min(size, m_end - m_begin);
@@ -118,11 +133,22 @@ public:
         const Clock::time_point deadline = Clock::now() + m_limits.writeDeadline;
         std::size_t done = 0;
         while (done < size) {
-            if (!waitFor(POLLOUT, deadline))
-                return -1;
-            const ssize_t n = ::send(m_sock, ptr + done, size - done, MSG_NOSIGNAL);
-            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            if (m_ssl) {
+                const int chunk = static_cast<int>(std::min<std::size_t>(size - done, 1 << 20));
+                const int n = SSL_write(m_ssl, ptr + done, chunk);
+                if (n > 0) {
+                    done += static_cast<std::size_t>(n);
+                } else if (!waitForSsl(SSL_get_error(m_ssl, n), deadline)) {
+                    return -1;
+                }
                 continue;
+            }
+            const ssize_t n = ::send(m_sock, ptr + done, size - done, MSG_NOSIGNAL);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
+                if (!waitFor(POLLOUT, deadline))
+                    return -1;
+                continue;
+            }
             if (n <= 0)
                 return -1;
             done += static_cast<std::size_t>(n);
@@ -164,18 +190,46 @@ private:
         }
     }
 
-    ssize_t fill() {
+    // What a TLS call that could not finish needs: wait for the socket, or give up.
+    bool waitForSsl(int error, Clock::time_point deadline) {
+        if (error == SSL_ERROR_WANT_READ)
+            return waitFor(POLLIN, deadline);
+        if (error == SSL_ERROR_WANT_WRITE)
+            return waitFor(POLLOUT, deadline);
+        return false;
+    }
+
+    // Reads what is there into the buffer, waiting until the deadline; <= 0 when nothing came.
+    ssize_t fill(Clock::time_point deadline) {
+        m_begin = 0;
+        m_end = 0;
         for (;;) {
-            const ssize_t n = ::recv(m_sock, m_buffer, sizeof m_buffer, 0);
-            if (n < 0 && errno == EINTR)
-                continue;
-            m_begin = 0;
-            m_end = n > 0 ? static_cast<std::size_t>(n) : 0;
+            ssize_t n = 0;
+            if (m_ssl) {
+                const int rc = SSL_read(m_ssl, m_buffer, sizeof m_buffer);
+                if (rc <= 0) {
+                    if (!waitForSsl(SSL_get_error(m_ssl, rc), deadline))
+                        return -1;
+                    continue;
+                }
+                n = rc;
+            } else {
+                n = ::recv(m_sock, m_buffer, sizeof m_buffer, 0);
+                if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
+                    if (!waitFor(POLLIN, deadline))
+                        return -1;
+                    continue;
+                }
+                if (n <= 0)
+                    return n;
+            }
+            m_end = static_cast<std::size_t>(n);
             return n;
         }
     }
 
     socket_t m_sock;
+    SSL* m_ssl;
     const HttpLimits& m_limits;
     const std::atomic<socket_t>& m_listener;
     char m_buffer[4096];
@@ -313,28 +367,72 @@ bool GuardedServer::widenBacklog() {
     return ::listen(svr_sock_, m_limits.backlog) == 0;
 }
 
-bool GuardedServer::process_and_close_socket(socket_t sock) {
-    ++m_connections;
+namespace {
+
+// One connection, request after request, until the client is done, a limit is reached or the
+// server stops. process runs the library's request handling on the stream.
+void serveConnection(socket_t sock, SSL* ssl, const HttpLimits& limits,
+                     const std::atomic<socket_t>& listener, std::atomic<int>& connections,
+                     int workers,
+                     const std::function<bool(httplib::Stream&, bool, bool&)>& process) {
+    ++connections;
     {
-        GuardedStream stream(sock, m_limits, svr_sock_);
-        for (int served = 0; served < m_limits.keepAliveMax; ++served) {
+        GuardedStream stream(sock, ssl, limits, listener);
+        const bool ready = !ssl || stream.handshake();
+        for (int served = 0; ready && served < limits.keepAliveMax; ++served) {
             // The first request may take the whole header deadline to arrive; later ones get the
             // keep-alive time. A connection stays open only while other workers are free.
-            const auto idle = served == 0 ? m_limits.headerDeadline : m_limits.keepAliveIdle;
+            const auto idle = served == 0 ? limits.headerDeadline : limits.keepAliveIdle;
             if (!stream.awaitRequest(idle))
                 break;
-            stream.begin(served == 0 ? t_queued : std::chrono::steady_clock::now());
-            const bool last = served + 1 >= m_limits.keepAliveMax ||
-                              m_connections.load() >= m_workers || svr_sock_ == INVALID_SOCKET;
+            stream.begin(served == 0 ? t_queued : Clock::now());
+            const bool last = served + 1 >= limits.keepAliveMax || connections.load() >= workers ||
+                              listener == INVALID_SOCKET;
             bool closed = false;
-            const bool ok = process_request(stream, last, closed, nullptr);
+            const bool ok = process(stream, last, closed);
             if (!ok || closed || last || currentWireFault() != WireFault::None)
                 break;
         }
+        if (ssl && ready)
+            SSL_shutdown(ssl);  // one attempt: the socket is non-blocking
     }
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
-    --m_connections;
+    --connections;
+}
+
+}  // namespace
+
+bool GuardedServer::process_and_close_socket(socket_t sock) {
+    serveConnection(sock, nullptr, m_limits, svr_sock_, m_connections, m_workers,
+                    [this](httplib::Stream& stream, bool last, bool& closed) {
+                        return process_request(stream, last, closed, nullptr);
+                    });
+    return true;
+}
+
+GuardedTlsServer::GuardedTlsServer(const std::string& cert, const std::string& key,
+                                   HttpLimits limits, int workers)
+    : httplib::SSLServer(cert.c_str(), key.c_str()), m_limits(limits), m_workers(workers) {}
+
+bool GuardedTlsServer::widenBacklog() {
+    return ::listen(svr_sock_, m_limits.backlog) == 0;
+}
+
+bool GuardedTlsServer::process_and_close_socket(socket_t sock) {
+    SSL* ssl = SSL_new(ssl_context());
+    if (!ssl) {
+        ::close(sock);
+        return false;
+    }
+    SSL_set_fd(ssl, sock);
+    serveConnection(sock, ssl, m_limits, svr_sock_, m_connections, m_workers,
+                    [this, ssl](httplib::Stream& stream, bool last, bool& closed) {
+                        return process_request(
+                            stream, last, closed,
+                            [ssl](httplib::Request& request) { request.ssl = ssl; });
+                    });
+    SSL_free(ssl);
     return true;
 }
 

@@ -99,4 +99,19 @@ private:
     std::atomic<int> m_connections{0};
 };
 
+// The same for https: the handshake and every TLS read and write under the same deadlines.
+class GuardedTlsServer : public httplib::SSLServer {
+public:
+    GuardedTlsServer(const std::string& cert, const std::string& key, HttpLimits limits,
+                     int workers);
+    bool widenBacklog();
+
+private:
+    bool process_and_close_socket(socket_t sock) override;
+
+    HttpLimits m_limits;
+    int m_workers;
+    std::atomic<int> m_connections{0};
+};
+
 }  // namespace cloud

@@ -305,14 +305,16 @@ bool CloudServer::start(std::string* error) {
     }
     secureFiles();
 
-    GuardedServer* guarded = nullptr;
+    std::function<bool()> widenBacklog;
     if (m_options.tlsCert.empty()) {
         auto server = std::make_unique<GuardedServer>(HttpLimits(), m_options.threads);
-        guarded = server.get();
+        widenBacklog = [s = server.get()] { return s->widenBacklog(); };
         m_server = std::move(server);
     } else {
-        m_server = std::make_unique<httplib::SSLServer>(m_options.tlsCert.c_str(),
-                                                        m_options.tlsKey.c_str());
+        auto server = std::make_unique<GuardedTlsServer>(m_options.tlsCert, m_options.tlsKey,
+                                                         HttpLimits(), m_options.threads);
+        widenBacklog = [s = server.get()] { return s->widenBacklog(); };
+        m_server = std::move(server);
     }
     if (!m_server->is_valid()) {
         *error =
@@ -322,9 +324,7 @@ bool CloudServer::start(std::string* error) {
     const int threads = m_options.threads;
     m_server->new_task_queue = [threads] { return new WorkerPool(threads); };
     m_server->set_payload_max_length(kMaxBody);
-    // The library's own limits, used as they stand for https (plain http has its own loop).
-    m_server->set_read_timeout(5, 0);
-    m_server->set_write_timeout(5, 0);
+    // Announced in the Keep-Alive response header; the connection loop enforces it.
     m_server->set_keep_alive_timeout(3);
     m_server->set_keep_alive_max_count(20);
     // SO_REUSEADDR only: the library's default also sets SO_REUSEPORT, which would let a second
@@ -344,7 +344,7 @@ bool CloudServer::start(std::string* error) {
         *error = "cannot listen on " + m_options.host + ":" + std::to_string(m_options.port);
         return false;
     }
-    if (guarded && !guarded->widenBacklog()) {
+    if (!widenBacklog()) {
         *error = "cannot widen the listen backlog: " + std::string(std::strerror(errno));
         return false;
     }

@@ -193,15 +193,19 @@ private:
     bool m_connected = false;
 };
 
-// Clients that open a request and then send one byte of it every half second, as long as the
-// service keeps them (or until they are told to stop).
+// The start of a TLS handshake record announcing 512 bytes, with the ClientHello's header.
+const std::string kTlsOpening("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11);
+
+// Clients that open a request (or a TLS handshake) and then send one byte of it every half
+// second, as long as the service keeps them (or until they are told to stop).
 class Dribblers {
 public:
-    Dribblers(int port, int count) {
+    Dribblers(int port, int count, bool tls = false) {
         for (int i = 0; i < count; ++i) {
-            m_threads.emplace_back([this, port] {
+            m_threads.emplace_back([this, port, tls] {
                 RawSocket socket(port);
-                if (!socket.connected() || !socket.send("POST /v1/driver/version HTTP/1.1\r\n"))
+                if (!socket.connected() ||
+                    !socket.send(tls ? kTlsOpening : "POST /v1/driver/version HTTP/1.1\r\n"))
                     return;
                 ++m_connected;
                 const std::string header = "X-Slow: aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\r\n";
@@ -1060,17 +1064,41 @@ private slots:
         QVERIFY(process.readAllStandardError().contains("cannot listen"));
     }
 
+    void slowClientsDoNotBlock_data() {
+        QTest::addColumn<bool>("tls");
+        QTest::newRow("http") << false;
+        QTest::newRow("https") << true;
+    }
+
     void slowClientsDoNotBlock() {
         // More dribbling clients than workers: a normal request must still be answered (the
-        // dribblers are cut off once their header time is up).
+        // dribblers are cut off once their header or handshake time is up).
+        QFETCH(bool, tls);
+        const QString dir = m_dir.filePath(tls ? "slow-tls" : "slow");
+        QStringList extra{"--threads", "4"};
+        if (tls) {
+            QVERIFY(QDir().mkpath(dir));
+            QString cert, key;
+            QVERIFY(makeCertificate(dir, &cert, &key));
+            extra << "--tls-cert" << cert << "--tls-key" << key;
+        }
         CloudRunner cloud;
-        QVERIFY2(cloud.start(m_dir.filePath("slow"), {"--threads", "4"}),
-                 qPrintable(cloud.error()));
-        Dribblers dribblers(cloud.port(), 8);
+        QVERIFY2(cloud.start(dir + "/data", extra), qPrintable(cloud.error()));
+        Dribblers dribblers(cloud.port(), 8, tls);
         QVERIFY(dribblers.connected() >= 4);  // at least one per worker
-        Client c(cloud.port());
-        c.http().set_read_timeout(20, 0);
-        QCOMPARE(c.post("/v1/driver/version", {{"versionType", "Pointora"}}).code, 0);
+        const std::string body = R"({"versionType":"Pointora"})";
+        Answer answer;
+        if (tls) {
+            httplib::SSLClient secure("127.0.0.1", cloud.port());
+            secure.enable_server_certificate_verification(false);
+            secure.set_read_timeout(20, 0);
+            answer = toAnswer(secure.Post("/v1/driver/version", body, "application/json"));
+        } else {
+            httplib::Client plain("127.0.0.1", cloud.port());
+            plain.set_read_timeout(20, 0);
+            answer = toAnswer(plain.Post("/v1/driver/version", body, "application/json"));
+        }
+        QCOMPARE(answer.code, 0);
     }
 
     void stopWithSlowClient() {
