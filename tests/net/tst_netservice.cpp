@@ -166,8 +166,7 @@ private slots:
 
         KNetForgotSendEmail send;
         // An unknown address is answered like a registered one, but gets no code.
-        QCOMPARE(finish(send, [&] { send.sendEmail("nobody@example.com"); }).value(0),
-                 QVariant(0));
+        QCOMPARE(finish(send, [&] { send.sendEmail("nobody@example.com"); }).value(0), QVariant(0));
         QCOMPARE(outboxCode(data(), "nobody@example.com"), QString());
         QCOMPARE(finish(send, [&] { send.sendEmail("rec@example.com"); }).value(0), QVariant(0));
         const QString code = outboxCode(data(), "rec@example.com");
