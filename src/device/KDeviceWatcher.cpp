@@ -3,6 +3,7 @@
 #include "device/KMonotonicClock.h"
 #include "device/KReceiverIds.h"
 #include "device/KUSBDevice.h"
+#include "platform/KBluetoothDevices.h"
 #include "platform/KDeviceMonitor.h"
 #include "platform/KPlatform.h"
 #include "platform/KRawInputBackend.h"
@@ -32,11 +33,15 @@ KDeviceWatcher* KDeviceWatcher::instance() {
 }
 
 const QStringList& KDeviceWatcher::bluetoothDevicePatterns() {
-    static const QStringList patterns = {
-        QStringLiteral("{00001812-0000-1000-8000-00805f9b34fb}_Dev_VID&02000e_PID&3412"),
-        QStringLiteral("{00001812-0000-1000-8000-00805f9b34fb}_Dev_VID&021235_PID&aa22"),
-        QStringLiteral("{00001812-0000-1000-8000-00805f9b34fb}_Dev_VID&02248a_PID&8266"),
-    };
+    // "{HID service UUID}_Dev_VID&02vvvv_PID&pppp", lower-case hex, as the system names them.
+    static const QStringList patterns = [] {
+        QStringList list;
+        for (const KBluetoothDevices::Device& device : KBluetoothDevices::kDevices)
+            list << QStringLiteral("{00001812-0000-1000-8000-00805f9b34fb}_Dev_VID&02%1_PID&%2")
+                        .arg(device.vendor, 4, 16, QLatin1Char('0'))
+                        .arg(device.product, 4, 16, QLatin1Char('0'));
+        return list;
+    }();
     return patterns;
 }
 

@@ -43,6 +43,14 @@ Q_DECLARE_METATYPE(KRawInputDevice)
 class TestDeviceWatcher : public QObject {
     Q_OBJECT
 private slots:
+    // The patterns are made from the ID table; they must read exactly as the system names them.
+    void bluetoothPatterns() {
+        QCOMPARE(KDeviceWatcher::bluetoothDevicePatterns(),
+                 QStringList({"{00001812-0000-1000-8000-00805f9b34fb}_Dev_VID&02000e_PID&3412",
+                              "{00001812-0000-1000-8000-00805f9b34fb}_Dev_VID&021235_PID&aa22",
+                              "{00001812-0000-1000-8000-00805f9b34fb}_Dev_VID&02248a_PID&8266"}));
+    }
+
     void registersAtConstruction() {
         Rig rig;
         QCOMPARE(rig.monitor.starts, 1);

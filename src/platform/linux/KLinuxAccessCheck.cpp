@@ -1,6 +1,7 @@
 #include "platform/linux/KLinuxAccessCheck.h"
 
 #include "app/KConstants.h"
+#include "platform/KBluetoothDevices.h"
 #include "platform/linux/KLinuxUdev.h"
 
 #include <QDir>
@@ -22,18 +23,6 @@ int openProbe(const QByteArray& path, int flags) {
     ::close(fd);
     return 0;
 }
-
-// The Bluetooth devices of the device rule (bus 0005).
-struct BleRow {
-    quint16 vendor;
-    quint16 product;
-    KAccessCheck::What what;
-};
-constexpr BleRow kBleDevices[] = {
-    {0x000E, 0x3412, KAccessCheck::What::BleKeyboard},
-    {0x1235, 0xAA22, KAccessCheck::What::BleMouse},
-    {0x248A, 0x8266, KAccessCheck::What::BleMouse},
-};
 
 QString reasonOf(int error) {
     return QString::fromLocal8Bit(strerror(error));
@@ -60,9 +49,9 @@ bool KLinuxAccessCheck::classify(quint16 bus, quint16 vendor, quint16 product, W
     }
     if (bus != BUS_BLUETOOTH)
         return false;
-    for (const BleRow& row : kBleDevices) {
-        if (row.vendor == vendor && row.product == product) {
-            *what = row.what;
+    for (const KBluetoothDevices::Device& device : KBluetoothDevices::kDevices) {
+        if (device.vendor == vendor && device.product == product) {
+            *what = device.keyboard ? What::BleKeyboard : What::BleMouse;
             return true;
         }
     }
