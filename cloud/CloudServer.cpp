@@ -110,9 +110,10 @@ bool isAlnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// A plain address: letters, digits and ._%+-| before the "@", dot-separated labels of letters,
-// digits, "-" and "_" after it, ending in a top-level domain of letters. It also names the
-// outbox file, so it must never contain "/" or start with a dot.
+// A plain address: letters, digits and the other characters mail allows unquoted (such as the
+// apostrophe of o'neil@example.com) before the "@", dot-separated labels of letters, digits, "-"
+// and "_" after it, ending in a top-level domain of letters. It also names the outbox file, so it
+// must never contain "/" or start with a dot.
 bool isValidEmail(const std::string& email) {
     const std::size_t at = email.find('@');
     if (email.size() > 254 || at == std::string::npos || at == 0 || at > 64 ||
@@ -123,7 +124,7 @@ bool isValidEmail(const std::string& email) {
     if (local.front() == '.' || local.back() == '.' || local.find("..") != std::string::npos)
         return false;
     for (char c : local) {
-        if (!isAlnum(c) && std::string("._%+-|").find(c) == std::string::npos)
+        if (!isAlnum(c) && std::string(".!#$%&'*+-=?^_`{|}~").find(c) == std::string::npos)
             return false;
     }
     std::size_t labels = 0;

@@ -94,7 +94,10 @@ void AppManager::setApplicationFont() {
 bool AppManager::loadLanguage() {
     if (!m_translator)
         m_translator = new QTranslator(this);
-    const bool loaded = loadTranslation(m_translator, m_configCommon->getLanguage());
+    const QString language = m_configCommon->getLanguage();
+    const bool loaded = loadTranslation(m_translator, language);
+    qInfo().noquote() << "interface language:" << language
+                      << (loaded ? "" : "(no translation loaded)");
     QCoreApplication::installTranslator(m_translator);
     return loaded;
 }

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTextCodec>
@@ -103,9 +104,18 @@ KConfigCommon::KConfigCommon(const QString& configDir, QObject* parent)
     bool appCreated = false;
     appSettings = openFile(m_appConfigPath, &appCreated);
     if (appCreated) {
-        appSettings->setValue("/language", "zh");
+        appSettings->setValue("/language", languageForLocale(QLocale::system()));
         appSettings->setValue("/brightness", kDefaultBrightness);
         commit(appSettings, m_appConfigPath);
+    } else if (QFileInfo(m_appConfigPath).isFile() && QFileInfo(m_appConfigPath).isReadable()) {
+        // A file without a usable language (written by hand, or cut short) gets the one the
+        // system speaks, as on a first start, rather than showing untranslated texts. A file
+        // that cannot be read is left alone (getLanguage answers the system's all the same).
+        const QString language = appSettings->value("/language").toString();
+        if (language != QLatin1String("zh") && language != QLatin1String("en")) {
+            appSettings->setValue("/language", languageForLocale(QLocale::system()));
+            commit(appSettings, m_appConfigPath);
+        }
     }
 
     bool functionCreated = false;
@@ -593,7 +603,27 @@ QString KConfigCommon::getNickName() {
     return appString("/nickname");
 }
 QString KConfigCommon::getLanguage() {
-    return appString("/language");
+    const QString language = appString("/language");
+    if (language == QLatin1String("zh") || language == QLatin1String("en"))
+        return language;
+    return languageForLocale(QLocale::system());
+}
+
+QString KConfigCommon::languageForLocale(const QLocale& locale) {
+    // The first language the user asked for (LANGUAGE may list several), else the locale's own.
+    const QStringList languages = locale.uiLanguages();
+    const QString first = languages.isEmpty() ? locale.name() : languages.first();
+    return first.startsWith(QLatin1String("zh"), Qt::CaseInsensitive) ? QStringLiteral("zh")
+                                                                      : QStringLiteral("en");
+}
+
+QString KConfigCommon::getDeclinedVersion() {
+    return appString("/declinedVersion");
+}
+
+bool KConfigCommon::setDeclinedVersion(QString version) {
+    writeApp("/declinedVersion", version);
+    return true;
 }
 
 bool KConfigCommon::getAutoRun() {

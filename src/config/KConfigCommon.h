@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QLocale;
 class QSettings;
 
 // The program's persistent settings: "AppConfig.ini" (application and account values) and
@@ -35,6 +36,9 @@ public:
     // The key types that have a name: 1 to 9 (mouse), then 16 to 27 (keyboard).
     static const QList<int>& keyTypes();
     static QString defaultConfigDir();
+    // The interface language for a system locale, used until the user chooses one: "zh" for
+    // any Chinese locale, "en" for every other.
+    static QString languageForLocale(const QLocale& locale);
 
     QString appConfigPath() const { return m_appConfigPath; }
     QString deviceFunctionPath() const { return m_deviceFunctionPath; }
@@ -68,6 +72,9 @@ public:
     Q_INVOKABLE QString getEmail();
     Q_INVOKABLE QString getNickName();
     Q_INVOKABLE QString getLanguage();
+    // The update the user put off ("later"): it is not offered again at start, a newer one is.
+    Q_INVOKABLE QString getDeclinedVersion();
+    Q_INVOKABLE bool setDeclinedVersion(QString version);
     Q_INVOKABLE bool getAutoRun();
     Q_INVOKABLE int getBrightness();
     Q_INVOKABLE bool resetFunctionConfig();

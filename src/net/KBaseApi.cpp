@@ -32,6 +32,8 @@ void KBaseApi::postRequest(QString url, QByteArray body) {
     m_request.setUrl(QUrl(url, QUrl::TolerantMode));
     QNetworkReply* reply = m_manager.post(m_request, body);
     reply->setProperty(kLimit, m_maxReplyBytes);
+    if (++m_inFlight == 1)
+        emit busyChanged();
     watchReply(reply);
 
     // The timer belongs to the reply, so it ends with it. It is never restarted: it bounds the
@@ -86,6 +88,8 @@ void KBaseApi::refuse(QNetworkReply* reply, Refusal why) {
 }
 
 void KBaseApi::serviceRequestFinished(QNetworkReply* reply) {
+    if (m_inFlight > 0 && --m_inFlight == 0)
+        emit busyChanged();
     QByteArray body = m_bodies.take(reply);
     const int httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->property(kTimedOut).toBool()) {

@@ -17,6 +17,10 @@ class QNetworkReply;
 // aborted and reported through handleRefused; no such reply reaches handleReply.
 class KBaseApi : public QObject {
     Q_OBJECT
+    // True while a request of this object waits for its answer: the interface shows the pressed
+    // button as busy and does not let it be pressed again. It turns false before the result is
+    // reported, so a handler may send the next request at once.
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
 public:
     static constexpr int DEFAULT_TIMEOUT_MS = 15000;
     static constexpr qint64 DEFAULT_MAX_REPLY_BYTES = 4 * 1024 * 1024;
@@ -33,6 +37,10 @@ public:
     // The largest answer accepted, in bytes, for requests posted from now on.
     void setMaxReplyBytes(qint64 bytes) { m_maxReplyBytes = bytes; }
     qint64 maxReplyBytes() const { return m_maxReplyBytes; }
+    bool busy() const { return m_inFlight > 0; }
+
+signals:
+    void busyChanged();
 
 protected:
     void postRequest(QString url, QByteArray body);
@@ -52,6 +60,7 @@ private:
 
     int m_timeoutMs = DEFAULT_TIMEOUT_MS;
     qint64 m_maxReplyBytes = DEFAULT_MAX_REPLY_BYTES;
+    int m_inFlight = 0;
     // What has arrived of each reply in flight, read as it comes so that the cap is enforced on
     // the bytes themselves and not only on what the server announced.
     QHash<QNetworkReply*, QByteArray> m_bodies;

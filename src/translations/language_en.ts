@@ -421,6 +421,10 @@
         <source>New version update</source>
         <translation>New version update</translation>
     </message>
+    <message>
+        <source>Later</source>
+        <translation>Later</translation>
+    </message>
 </context>
 <context>
     <name>KFuncCommon</name>
@@ -870,6 +874,21 @@
     </message>
 </context>
 <context>
+    <name>KPWDTextField</name>
+    <message>
+        <source>At most %1 characters can be entered here</source>
+        <translation>At most %1 characters can be entered here</translation>
+    </message>
+    <message>
+        <source>"%1" cannot be used here</source>
+        <translation>"%1" cannot be used here</translation>
+    </message>
+    <message>
+        <source>The pasted text cannot be used here</source>
+        <translation>The pasted text cannot be used here</translation>
+    </message>
+</context>
+<context>
     <name>KSureBtn</name>
     <message>
         <source>Sure</source>
@@ -1084,6 +1103,14 @@
     <message>
         <source>Check again</source>
         <translation>Check again</translation>
+    </message>
+    <message>
+        <source>Failed to upload configuration: %1</source>
+        <translation>Failed to upload configuration: %1</translation>
+    </message>
+    <message>
+        <source>Failed to download configuration: %1</source>
+        <translation>Failed to download configuration: %1</translation>
     </message>
 </context>
 <context>

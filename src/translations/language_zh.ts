@@ -421,6 +421,10 @@
         <source>New version update</source>
         <translation>发现新版本，点击下载安装</translation>
     </message>
+    <message>
+        <source>Later</source>
+        <translation>以后再说</translation>
+    </message>
 </context>
 <context>
     <name>KFuncCommon</name>
@@ -870,6 +874,21 @@
     </message>
 </context>
 <context>
+    <name>KPWDTextField</name>
+    <message>
+        <source>At most %1 characters can be entered here</source>
+        <translation>此处最多可输入%1个字符</translation>
+    </message>
+    <message>
+        <source>"%1" cannot be used here</source>
+        <translation>"%1"不能在此处使用</translation>
+    </message>
+    <message>
+        <source>The pasted text cannot be used here</source>
+        <translation>无法使用粘贴的文本</translation>
+    </message>
+</context>
+<context>
     <name>KSureBtn</name>
     <message>
         <source>Sure</source>
@@ -1084,6 +1103,14 @@
     <message>
         <source>Check again</source>
         <translation>重新检查</translation>
+    </message>
+    <message>
+        <source>Failed to upload configuration: %1</source>
+        <translation>上传失败：%1</translation>
+    </message>
+    <message>
+        <source>Failed to download configuration: %1</source>
+        <translation>下载失败：%1</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 #include "config/KConfigCommon.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -210,7 +211,7 @@ private slots:
             QCOMPARE(reread.childKeys().size(), 22);
         }
         if (keptIsMoved && file == "AppConfig.ini") {
-            QCOMPARE(store->getLanguage(), QString("zh"));
+            QCOMPARE(store->getLanguage(), KConfigCommon::languageForLocale(QLocale::system()));
             QCOMPARE(store->getBrightness(), 128);
         }
         if (notice.isEmpty())
@@ -379,7 +380,8 @@ private slots:
     void firstStartWritesDefaults() {
         auto store = freshStore();
         QSettings app = appFile();
-        QCOMPARE(app.value("language").toString(), QString("zh"));
+        QCOMPARE(app.value("language").toString(),
+                 KConfigCommon::languageForLocale(QLocale::system()));
         QCOMPARE(app.value("brightness").toInt(), 128);
         QCOMPARE(app.allKeys().size(), 2);
 
@@ -389,7 +391,7 @@ private slots:
         for (int keyType : KConfigCommon::keyTypes())
             QCOMPARE(functions.value(KConfigCommon::keyTypeName(keyType), -1).toInt(), 0);
         QCOMPARE(store->getMouseKeyNumber(), 5);
-        QCOMPARE(store->getLanguage(), QString("zh"));
+        QCOMPARE(store->getLanguage(), KConfigCommon::languageForLocale(QLocale::system()));
     }
 
     void existingFilesAreNotReset() {
@@ -544,7 +546,8 @@ private slots:
         QVERIFY(!app.contains("token"));
         QCOMPARE(app.value("gacid").toString(), QString("G1"));
         QCOMPARE(app.value("gauid").toString(), QString("U1"));
-        QCOMPARE(app.value("language").toString(), QString("zh"));
+        QCOMPARE(app.value("language").toString(),
+                 KConfigCommon::languageForLocale(QLocale::system()));
         QCOMPARE(app.value("autorun").toBool(), true);
         QCOMPARE(app.value("brightness").toInt(), 200);
         QCOMPARE(store->getGACid(), QString("G1"));
@@ -562,11 +565,63 @@ private slots:
         auto store = freshStore();
         // Missing: the screen's own gamma, so the first step up brightens.
         QCOMPARE(store->getBrightness(), 128);
-        QCOMPARE(store->getLanguage(), QString());
+        // No language: the system's, stored, as on a first start.
+        QCOMPARE(store->getLanguage(), KConfigCommon::languageForLocale(QLocale::system()));
+        QCOMPARE(appFile().value("language").toString(), store->getLanguage());
         QCOMPARE(store->getAutoRun(), false);
         QCOMPARE(store->getToken(), QString());
         QCOMPARE(store->setBrightness(), true);
         QCOMPARE(store->getBrightness(), 128);
+    }
+
+    // Chinese in any region or script is "zh"; every other language, and the C locale, "en".
+    void languageFollowsTheSystemLocale_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("language");
+        QTest::newRow("mainland") << "zh_CN"
+                                  << "zh";
+        QTest::newRow("taiwan") << "zh_TW"
+                                << "zh";
+        QTest::newRow("hong kong") << "zh_HK"
+                                   << "zh";
+        QTest::newRow("traditional script") << "zh_Hant_TW"
+                                            << "zh";
+        QTest::newRow("us english") << "en_US"
+                                    << "en";
+        QTest::newRow("british") << "en_GB"
+                                 << "en";
+        QTest::newRow("german") << "de_DE"
+                                << "en";
+        QTest::newRow("japanese") << "ja_JP"
+                                  << "en";
+        QTest::newRow("c locale") << "C"
+                                  << "en";
+    }
+    void languageFollowsTheSystemLocale() {
+        QFETCH(QString, locale);
+        QFETCH(QString, language);
+        QCOMPARE(KConfigCommon::languageForLocale(QLocale(locale)), language);
+    }
+
+    // A language that is neither "zh" nor "en" is replaced; a chosen one is kept.
+    void storedLanguageIsKeptOrMended() {
+        { auto store = freshStore(); }
+        const QString system = KConfigCommon::languageForLocale(QLocale::system());
+        const QString other = system == "zh" ? "en" : "zh";
+        appFile().setValue("language", other);
+        QCOMPARE(freshStore()->getLanguage(), other);
+        appFile().setValue("language", "klingon");
+        QCOMPARE(freshStore()->getLanguage(), system);
+    }
+
+    void declinedVersionIsRemembered() {
+        {
+            auto store = freshStore();
+            QCOMPARE(store->getDeclinedVersion(), QString());
+            QVERIFY(store->setDeclinedVersion("1.2.0"));
+        }
+        QCOMPARE(freshStore()->getDeclinedVersion(), QString("1.2.0"));
+        QCOMPARE(appFile().value("declinedVersion").toString(), QString("1.2.0"));
     }
 
     void currentKeyTypeIsMemoryOnly() {

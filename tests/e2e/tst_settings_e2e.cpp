@@ -25,7 +25,9 @@ class TestSettingsE2e : public QObject {
         SimLogReader log{QString(), describe};
 
         // prepare sets the configuration folder up before the program starts (with -d).
-        explicit Program(const std::function<void(const QString&)>& prepare) {
+        // environment: variables set for the program on top of the test's.
+        explicit Program(const std::function<void(const QString&)>& prepare,
+                         const QMap<QString, QString>& environment = {}) {
             configDir = env.path("config/Pointora/config");
             QDir().mkpath(configDir);
             prepare(configDir);
@@ -36,6 +38,8 @@ class TestSettingsE2e : public QObject {
             runner.environment().insert("POINTORA_SIM_SOCKET", socket);
             runner.environment().insert("POINTORA_SIM_LOG", logPath);
             runner.environment().insert("POINTORA_SIM_DEVICES", "receiver");
+            for (auto it = environment.begin(); it != environment.end(); ++it)
+                runner.environment().insert(it.key(), it.value());
             process = runner.start({"-d"});
         }
         ~Program() { ProgramRunner::stop(process.get()); }
@@ -204,6 +208,60 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(
             QSettings(p.configDir + "/AppConfig.ini", QSettings::IniFormat).value("brightness"),
             QVariant("132"), 5000);
+    }
+
+    // With no language stored, the program speaks the system's (any Chinese locale: Chinese,
+    // every other: English) and stores it; a language the user chose is kept whatever the
+    // system speaks.
+    void firstStartSpeaksTheSystemsLanguage_data() {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("language");   // the LANGUAGE list, "" for none
+        QTest::addColumn<QByteArray>("stored");  // AppConfig.ini before the start, "" for none
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("english system") << "en_US.UTF-8"
+                                        << "" << QByteArray() << "en";
+        QTest::newRow("german system") << "de_DE.UTF-8"
+                                       << "" << QByteArray() << "en";
+        QTest::newRow("c locale") << "C"
+                                  << "" << QByteArray() << "en";
+        QTest::newRow("chinese system") << "zh_CN.UTF-8"
+                                        << "" << QByteArray() << "zh";
+        QTest::newRow("taiwan") << "zh_TW.UTF-8"
+                                << "" << QByteArray() << "zh";
+        QTest::newRow("chinese first in LANGUAGE") << "en_US.UTF-8"
+                                                   << "zh_CN:en_US" << QByteArray() << "zh";
+        QTest::newRow("no language stored")
+            << "en_GB.UTF-8"
+            << "" << QByteArray("[General]\nbrightness=90\n") << "en";
+        QTest::newRow("chosen chinese kept")
+            << "en_US.UTF-8"
+            << "" << QByteArray("[General]\nlanguage=zh\n") << "zh";
+        QTest::newRow("chosen english kept")
+            << "zh_CN.UTF-8"
+            << "" << QByteArray("[General]\nlanguage=en\n") << "en";
+    }
+    void firstStartSpeaksTheSystemsLanguage() {
+        QFETCH(QString, lang);
+        QFETCH(QString, language);
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, expected);
+        QMap<QString, QString> environment{{"LANG", lang}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}};
+        environment.insert("LANGUAGE", language);
+        Program p(
+            [&](const QString& dir) {
+                if (!stored.isEmpty())
+                    write(dir + "/AppConfig.ini", stored);
+            },
+            environment);
+        QVERIFY(p.process->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(p.up(), 15000);
+        QCOMPARE(QSettings(p.configDir + "/AppConfig.ini", QSettings::IniFormat)
+                     .value("language")
+                     .toString(),
+                 expected);
+        // The interface was loaded in that language.
+        QTRY_VERIFY2_WITH_TIMEOUT(p.programLog().contains("interface language: " + expected),
+                                  qPrintable(p.programLog()), 5000);
     }
 
     // Both files are created private; an existing one open to others is made private.

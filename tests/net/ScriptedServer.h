@@ -1,11 +1,13 @@
 #pragma once
 
 // A tiny HTTP server on 127.0.0.1 for the request frame's tests: it records each request and
-// answers it with the next scripted reply (raw bytes), or never answers, or drops the connection.
+// answers it with the next scripted reply (raw bytes), or never answers, or holds it until told to
+// answer, or drops the connection.
 
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -34,7 +36,7 @@ struct RecordedRequest {
 
 class ScriptedServer : public QObject {
 public:
-    enum class Action { Answer, Hang, Drop, Stream };
+    enum class Action { Answer, Hang, Drop, Stream, Hold };
     struct Script {
         Action action = Action::Answer;
         QByteArray response;
@@ -84,6 +86,21 @@ public:
     qint64 streamedBytes() const { return m_streamed; }
     void hang() { m_scripts.append({Action::Hang, {}, {}, 0, 0}); }
     void drop() { m_scripts.append({Action::Drop, {}, {}, 0, 0}); }
+    // The next request waits until release() answers it.
+    void hold() { m_scripts.append({Action::Hold, {}, {}, 0, 0}); }
+    // Answers every held request that is still connected; how many were.
+    int release(const QByteArray& response) {
+        int answered = 0;
+        for (QTcpSocket* socket : m_held) {
+            if (!socket || socket->state() != QAbstractSocket::ConnectedState)
+                continue;
+            socket->write(response);
+            socket->disconnectFromHost();
+            ++answered;
+        }
+        m_held.clear();
+        return answered;
+    }
 
     const QList<RecordedRequest>& requests() const { return m_requests; }
 
@@ -125,6 +142,8 @@ private:
             socket->abort();
         } else if (script.action == Action::Stream) {
             startStream(socket, script);
+        } else if (script.action == Action::Hold) {
+            m_held.append(socket);
         }
     }
 
@@ -157,4 +176,5 @@ private:
     QMap<QTcpSocket*, QByteArray> m_buffers;
     QList<Script> m_scripts;
     QList<RecordedRequest> m_requests;
+    QList<QPointer<QTcpSocket>> m_held;
 };

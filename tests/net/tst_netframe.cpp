@@ -393,6 +393,58 @@ private slots:
         QCOMPARE(finished.at(0).at(0).toInt() + finished.at(1).at(0).toInt(), 3);
     }
 
+    // busy is true from the request until its result, and already false when the result is
+    // reported, whatever the ending: an answer, a time-out, a refused answer, two in flight.
+    void busyUntilTheResult_data() {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("answered") << "answered";
+        QTest::newRow("timed out") << "timeout";
+        QTest::newRow("too large") << "large";
+        QTest::newRow("two in flight") << "two";
+    }
+    void busyUntilTheResult() {
+        QFETCH(QString, ending);
+        if (ending == "timeout")
+            m_server->hang();
+        else if (ending == "large")
+            m_server->answer(200, QByteArray(64 * 1024, ' '));
+        else
+            m_server->answer(200, kOk);
+        if (ending == "two")
+            m_server->answer(200, kOk);
+        KNetLogin object;
+        object.setTimeoutMs(300);
+        object.setMaxReplyBytes(1024);
+        QSignalSpy changes(&object, &KBaseApi::busyChanged);
+        QList<bool> busyAtResult;
+        connect(&object, &KNetBase::sigRequestFinished, this,
+                [&] { busyAtResult.append(object.busy()); });
+        QVERIFY(!object.busy());
+        object.login("a@b.cc", "pw");
+        QVERIFY(object.busy());
+        if (ending == "two") {
+            object.login("a@b.cc", "pw");
+            QCOMPARE(changes.size(), 1);
+        }
+        const int expected = ending == "two" ? 2 : 1;
+        QTRY_COMPARE_WITH_TIMEOUT(busyAtResult.size(), expected, 5000);
+        QCOMPARE(busyAtResult.last(), false);
+        if (ending == "two")
+            QCOMPARE(busyAtResult.first(), true);  // the other one still waits
+        QVERIFY(!object.busy());
+        QCOMPARE(changes.size(), 2);
+    }
+
+    void notBusyWhenOffline() {
+        setOnline(false);
+        KNetRegister object;
+        QSignalSpy changes(&object, &KBaseApi::busyChanged);
+        object.registerUser("n", "a@b.cc", "p", "p");
+        QVERIFY(!object.busy());
+        QVERIFY(changes.isEmpty());
+        QTRY_VERIFY(KNetCommon::instance()->isOnline());
+    }
+
     void login_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");

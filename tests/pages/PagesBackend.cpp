@@ -231,6 +231,7 @@ void PagesBackend::reset() {
     config->resetFunctionConfig();
     config->clearUserInfo();
     config->setLanguage("zh");
+    config->setDeclinedVersion("");
     config->setCurentKeyType(0);
     KDeviceHook::instance()->dismissDeviceNotice();
     KWinSimulator::instance()->dismissFunctionNotice();

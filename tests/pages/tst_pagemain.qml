@@ -368,6 +368,41 @@ Item {
             }
         }
 
+        // "Later" (or closing) puts the offered version off: it is not offered at the next
+        // check, a newer one is; following the link puts nothing off.
+        function test_laterPutsTheVersionOff() {
+            var offers = [
+                { version: "1.0.5", offered: true, action: "later" },
+                { version: "1.0.5", offered: false },
+                { version: "1.0.6", offered: true, action: "link" },
+                { version: "1.0.6", offered: true, action: "close" },
+                { version: "1.0.6", offered: false }
+            ]
+            var dialog = page.mDialogUpgrade
+            for (var i = 0; i < offers.length; ++i) {
+                var offer = offers[i]
+                verify(PagesBackend.setLatestVersion(offer.version, "http://127.0.0.1:9/p.deb"))
+                versionSpy.clear()
+                KUpdater.getSoftwareVersion()
+                versionSpy.wait(5000)
+                wait(100)
+                compare(dialog.visible, offer.offered, "offer " + i)
+                if (!offer.offered)
+                    continue
+                if (offer.action === "later") {
+                    mouseClick(dialogField(dialog, "laterButton"))
+                } else if (offer.action === "link") {
+                    dialog.mFollowed = true  // what the link does, without opening a browser
+                    dialog.close()
+                } else {
+                    mouseClick(dialogField(dialog, "closeButton"))
+                }
+                tryCompare(dialog, "visible", false)
+            }
+            compare(KConfigCommon.getDeclinedVersion(), "1.0.6")
+            verify(PagesBackend.setLatestVersion("0.9.9", ""))
+        }
+
         function test_driverFixDialog() {
             KMsgManager.sigWin7DriverFixDialog()
             tryCompare(page.mDialogDriverFix, "opened", true)

@@ -72,6 +72,36 @@ Item {
             verify(!findChild(win.mPageMain.mTop2, "pairButton").enabled)
         }
 
+        // A device that comes or goes while the main page is shown leaves the user on the screen
+        // they chose; only the pairing screen is left when the receiver goes.
+        function test_deviceChangesKeepTheScreen_data() {
+            return [
+                { tag: "about, a mouse comes", screen: "ContextAbout", button: "aboutButton",
+                  devices: [true, true, false], stays: "ContextAbout" },
+                { tag: "pairing, a keyboard comes", screen: "ContextPair", button: "pairButton",
+                  devices: [true, false, true], stays: "ContextPair" },
+                { tag: "about, the receiver goes", screen: "ContextAbout", button: "aboutButton",
+                  devices: [false, true, false], stays: "ContextAbout" },
+                { tag: "pairing, the receiver goes", screen: "ContextPair", button: "pairButton",
+                  devices: [false, true, false], stays: "ContextMain" }
+            ]
+        }
+        function test_deviceChangesKeepTheScreen(data) {
+            PagesBackend.setDevices(true, false, false)
+            createWindow()
+            tryCompare(win, "mCurrentPage", "Main", 3000)
+            tryCompare(win.mPageMain, "mCurrentContext", "ContextMain", 3000)
+            mouseClick(findChild(win.mPageMain.mTop2, data.button))
+            tryCompare(win.mPageMain, "mCurrentContext", data.screen)
+            PagesBackend.setDevices(data.devices[0], data.devices[1], data.devices[2])
+            // The header follows the devices either way.
+            tryCompare(findChild(win.mPageMain.mTop2, "pairButton"), "enabled", data.devices[0],
+                       3000)
+            wait(200)
+            compare(win.mCurrentPage, "Main")
+            compare(win.mPageMain.mCurrentContext, data.stays)
+        }
+
         function test_closingHidesAndTheTrayShowsAgain() {
             createWindow()
             tryCompare(win, "mCurrentPage", "Main", 3000)

@@ -60,7 +60,7 @@ QmlBackend::~QmlBackend() {
 }
 
 void QmlBackend::registerTypes() {
-    qmlRegisterType<KNetUpdatePwd>("k.tools", 1, 0, "KNetUpdatePwd");
+    AppManager::registerQmlTypes();
 }
 
 void QmlBackend::publish(QQmlEngine* engine) {
@@ -120,6 +120,14 @@ void QmlBackend::answerNextRequest(int code, const QString& msg) {
     m_service.answer(200, envelope(code, msg));
 }
 
+void QmlBackend::holdNextRequest() {
+    m_service.hold();
+}
+
+int QmlBackend::releaseHeld(int code, const QString& msg) {
+    return m_service.release(ScriptedServer::http(200, envelope(code, msg)));
+}
+
 void QmlBackend::offerVersion(const QString& version, const QString& downloadUrl) {
     m_service.answer(200,
                      envelope(0, QString(), {{"version", version}, {"downloadUrl", downloadUrl}}));
@@ -135,6 +143,7 @@ void QmlBackend::reset() {
     KConfigCommon* config = KConfigCommon::instance();
     config->resetFunctionConfig();
     config->setLanguage("zh");
+    config->setDeclinedVersion("");
     config->setCurentKeyType(0);
     setDevices(true, false, false);
     m_pair.requests = 0;

@@ -47,6 +47,11 @@ public:
     Q_INVOKABLE QStringList passwordRequests() const;
     // The service's answer to the next request: the envelope's code and message.
     Q_INVOKABLE void answerNextRequest(int code, const QString& msg);
+    // The next request waits until releaseHeld answers it with this envelope; how many waited.
+    Q_INVOKABLE void holdNextRequest();
+    Q_INVOKABLE int releaseHeld(int code, const QString& msg);
+    // Requests the service received since the last reset.
+    Q_INVOKABLE int requestCount() const { return m_service.requests().size() - m_requestsBefore; }
     // The service offers this version; the update check asks for it.
     Q_INVOKABLE void offerVersion(const QString& version, const QString& downloadUrl);
     Q_INVOKABLE void logIn(const QString& nickName, const QString& token);

@@ -43,11 +43,16 @@ Item {
         function test_pairing_data() {
             return [
                 { tag: "mouse succeeds", page: "pairMouse", type: 1, status: true,
-                  image: "complete.png", text: "鼠标配对成功" },
+                  image: "complete.png", text: "鼠标配对成功", msg: "Matched successfully",
+                  reason: "" },
                 { tag: "mouse fails", page: "pairMouse", type: 1, status: false,
-                  image: "error.png", text: "对码失败，请按照以下步骤再试一次" },
+                  image: "error.png", text: "对码失败，请按照以下步骤再试一次",
+                  msg: "Failed to match", reason: "Failed to match" },
+                { tag: "keyboard fails without a reason", page: "pairKeyboard", type: 2,
+                  status: false, image: "error.png", text: "对码失败，请按照以下步骤再试一次",
+                  msg: "", reason: "" },
                 { tag: "keyboard succeeds", page: "pairKeyboard", type: 2, status: true,
-                  image: "complete.png", text: "键盘配对成功" }
+                  image: "complete.png", text: "键盘配对成功", msg: "", reason: "" }
             ]
         }
 
@@ -73,16 +78,28 @@ Item {
             tryCompare(button, "mSureStr", "对码中..", 1000)
             tryCompare(button, "mSureStr", "对码中...", 1000)
             tryCompare(button, "mSureStr", "对码中.", 1000)
-            TestBackend.finishPairing(data.status, "")
+            TestBackend.finishPairing(data.status, data.msg)
             compare(button.mSureStr, "开始对码")
             verify(!view.mTimer.running)
             verify(panel.visible)
             verify(findChild(view, "resultImage").source.toString().endsWith(data.image))
             compare(findChild(view, "resultText").text, data.text)
-            // The panel goes away again when mTimer2 runs out.
+            var reason = findChild(view, "resultReason")
+            compare(reason.text, data.reason)
+            compare(reason.visible, data.reason !== "")
+            // The panel stays inside the view, clear of the back button.
+            var back = findChild(view, "backButton")
+            verify(panel.x >= back.x + back.width)
+            verify(panel.x + panel.width <= view.width)
+            // A success goes away again when mTimer2 runs out; a failure stays to be read.
             wait(200)
             verify(panel.visible)
-            tryCompare(panel, "visible", false, 1000)
+            if (data.status) {
+                tryCompare(panel, "visible", false, 1000)
+            } else {
+                wait(800)
+                verify(panel.visible)
+            }
         }
 
         function test_showingTheViewAgainResetsIt() {

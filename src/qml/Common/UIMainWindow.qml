@@ -105,9 +105,13 @@ Window {
             console.log("无设备连接")
             showPage("Unpair")
         } else {
+            // Already on the main page, the user stays on the screen they chose.
+            var stay = mCurrentPage === "Main"
             showPage("Main")
             var page = createPage("Main")
-            if (page)
+            if (page && stay)
+                page.refreshDevices()
+            else if (page)
                 page.refreshView()
         }
     }

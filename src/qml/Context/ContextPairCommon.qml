@@ -43,13 +43,20 @@ Rectangle {
         mTimer.start()
     }
 
-    function showResult(status) {
+    // A success is shown for two seconds. A failure stays, with the reason the receiver gave,
+    // until the next attempt or until the user leaves the view: its instructions take longer to
+    // read than that.
+    function showResult(status, msg) {
         mTimer.stop()
         mBtn.mSureStr = mBtnStr1
         mRetImg.source = status ? "qrc:/complete.png" : "qrc:/error.png"
         mRetText.text = status ? mRetStr1 : mRetStr2
+        mRetReason.text = status || msg === undefined ? "" : msg
         mRet.visible = true
-        mTimer2.restart()
+        if (status)
+            mTimer2.restart()
+        else
+            mTimer2.stop()
     }
 
     color: "#f7f8fb"
@@ -66,7 +73,7 @@ Rectangle {
             if (!mTimer.running)
                 return
             console.log("对码结果", status, msg)
-            mContext.showResult(status)
+            mContext.showResult(status, msg)
         }
     }
 
@@ -103,9 +110,11 @@ Rectangle {
         objectName: "resultPanel"
         anchors.horizontalCenter: parent.horizontalCenter
         y: KLocator.getScaleLength(44)
-        width: mRetRow.width + KLocator.getScaleLength(40)
-        height: KLocator.getScaleLength(48)
-        radius: height / 2
+        width: Math.min(mRetRow.width + KLocator.getScaleLength(40),
+                        parent.width - 2 * KLocator.getScaleLength(72))
+        height: Math.max(KLocator.getScaleLength(48),
+                         mRetRow.height + KLocator.getScaleLength(16))
+        radius: Math.min(height / 2, KLocator.getScaleLength(24))
         color: "#ffffff"
         border.color: "#e3e8f0"
         visible: false
@@ -123,13 +132,32 @@ Rectangle {
                 height: KLocator.getScaleLength(28)
                 source: "qrc:/complete.png"
             }
-            Text {
-                id: mRetText
-                objectName: "resultText"
+            Column {
                 anchors.verticalCenter: parent.verticalCenter
-                font.family: Qt.application.font.family
-                font.pointSize: 11
-                color: "#343434"
+                // Wraps instead of running past the back button in a narrow window.
+                width: Math.min(Math.max(mRetText.implicitWidth, mRetReason.implicitWidth),
+                                mRet.parent.width - 2 * KLocator.getScaleLength(72)
+                                - KLocator.getScaleLength(78))
+
+                Text {
+                    id: mRetText
+                    objectName: "resultText"
+                    width: parent.width
+                    font.family: Qt.application.font.family
+                    font.pointSize: 11
+                    color: "#343434"
+                    wrapMode: Text.Wrap
+                }
+                Text {
+                    id: mRetReason
+                    objectName: "resultReason"
+                    width: parent.width
+                    visible: text !== ""
+                    font.family: Qt.application.font.family
+                    font.pointSize: 9
+                    color: "#959daf"
+                    wrapMode: Text.Wrap
+                }
             }
         }
     }

@@ -32,6 +32,8 @@ Rectangle {
 
     // The checks run in this order; only input that passes them all is sent.
     function save() {
+        if (mNetUpdatePwd.busy)
+            return
         var oldPwd = mRightOldEdit.text
         var newPwd = mRightNewEdit.text
         var reNewPwd = mRightReNewEdit.text
@@ -172,10 +174,12 @@ Rectangle {
                 KPWDTextField {
                     id: mRightOldEdit
                     objectName: "oldPassword"
+                    onSigInputRefused: mContext.showText(reason)
                     width: KLocator.getScaleLength(300)
                     maximumLength: 16
                     echoMode: TextInput.Password
                     placeholderText: qsTr("Please enter the password ")
+                    validator: KPasswordValidator {}
                 }
                 Text {
                     text: qsTr("New password:")
@@ -186,10 +190,14 @@ Rectangle {
                 KPWDTextField {
                     id: mRightNewEdit
                     objectName: "newPassword"
+                    onSigInputRefused: mContext.showText(reason)
                     width: KLocator.getScaleLength(300)
                     maximumLength: 16
                     echoMode: TextInput.Password
                     placeholderText: qsTr("Please enter the new password ")
+                    // The login field takes only these characters: a password outside them
+                    // could never be entered there.
+                    validator: KPasswordValidator {}
                 }
                 Text {
                     text: qsTr("Repeating password:")
@@ -200,10 +208,12 @@ Rectangle {
                 KPWDTextField {
                     id: mRightReNewEdit
                     objectName: "repeatPassword"
+                    onSigInputRefused: mContext.showText(reason)
                     width: KLocator.getScaleLength(300)
                     maximumLength: 16
                     echoMode: TextInput.Password
                     placeholderText: qsTr("Repeating password")
+                    validator: KPasswordValidator {}
                     onAccepted: mContext.save()
                 }
             }
@@ -225,6 +235,7 @@ Rectangle {
             anchors.right: mForm.right
             width: KLocator.getScaleLength(160)
             mSureStr: qsTr("Save")
+            mBusy: mNetUpdatePwd.busy
             onClicked: mContext.save()
         }
     }

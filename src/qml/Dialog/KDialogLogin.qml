@@ -33,6 +33,8 @@ KDialogFrame {
     }
 
     function login() {
+        if (mLogin.busy)
+            return
         var email = mUserNameField.text
         var password = mPwdField.text
         if (email.length < 6 || password.length < 6) {
@@ -75,6 +77,7 @@ KDialogFrame {
     KPWDTextField {
         id: mUserNameField
         objectName: "userNameField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mDialog.mBodyWidth
         maximumLength: 30
         placeholderText: qsTr("EMail")
@@ -84,6 +87,7 @@ KDialogFrame {
     KPWDTextField {
         id: mPwdField
         objectName: "passwordField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mDialog.mBodyWidth
         maximumLength: 20
         echoMode: TextInput.Password
@@ -99,6 +103,7 @@ KDialogFrame {
         width: mDialog.mBodyWidth
     }
     KSureBtn {
+        mBusy: mLogin.busy
         id: mSureBtn
         objectName: "sureButton"
         width: mDialog.mBodyWidth

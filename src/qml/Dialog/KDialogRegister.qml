@@ -35,6 +35,8 @@ KDialogFrame {
     }
 
     function registerUser() {
+        if (mRegister.busy)
+            return
         var nickName = mNickNameField.text
         var email = mEmailField.text
         var password = mPwdField.text
@@ -91,15 +93,20 @@ KDialogFrame {
     KPWDTextField {
         id: mNickNameField
         objectName: "nickNameField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mDialog.mBodyWidth
         maximumLength: 16
         placeholderText: qsTr("NiceName")
-        validator: KEmailValidator {}
+        // Any name the service keeps (spaces and every script), without control characters.
+        validator: RegularExpressionValidator {
+            regularExpression: /^[^\x00-\x1f\x7f]*$/
+        }
         KeyNavigation.tab: mEmailField
     }
     KPWDTextField {
         id: mEmailField
         objectName: "emailField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mDialog.mBodyWidth
         maximumLength: 30
         placeholderText: qsTr("Email account")
@@ -109,6 +116,7 @@ KDialogFrame {
     KPWDTextField {
         id: mPwdField
         objectName: "passwordField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mDialog.mBodyWidth
         maximumLength: 16
         echoMode: TextInput.Password
@@ -119,6 +127,7 @@ KDialogFrame {
     KPWDTextField {
         id: mRePwdField
         objectName: "rePasswordField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mDialog.mBodyWidth
         maximumLength: 16
         echoMode: TextInput.Password
@@ -130,6 +139,7 @@ KDialogFrame {
         width: mDialog.mBodyWidth
     }
     KSureBtn {
+        mBusy: mRegister.busy
         objectName: "sureButton"
         width: mDialog.mBodyWidth
         onClicked: mDialog.registerUser()

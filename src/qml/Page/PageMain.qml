@@ -41,6 +41,19 @@ Rectangle {
         showContext(mMainStr)
     }
 
+    // A device came or went while this page is shown: the header follows, and the user stays on
+    // the screen they are on, unless it needs what went (pairing needs the receiver).
+    function refreshDevices() {
+        mTop2.refreshView()
+        var usb = Number(KDeviceWatcher.getDeviceConnect()["usb"] || 0)
+        if (mCurrentContext === "" || (mCurrentContext === mPairStr && usb === 0)) {
+            showContext(mMainStr)
+            return
+        }
+        if (mCurrentContext === mMainStr)
+            mMain.refreshView()
+    }
+
     function showContext(contextName) {
         mTimer.mContextName = contextName
         mTimer.restart()
@@ -80,6 +93,8 @@ Rectangle {
             openDialog(mDialogLogin)
             return
         }
+        if (mUploadConfig.busy || mDownloadConfig.busy)
+            return
         if (isUp)
             mUploadConfig.uploadCurrentConfig()
         else
@@ -136,6 +151,7 @@ Rectangle {
             anchors.top: parent.top
             anchors.bottom: parent.bottom
             mCurrentContext: mPage.mCurrentContext
+            mSyncBusy: mUploadConfig.busy || mDownloadConfig.busy
             onSigLoginClicked: mPage.handleLoginClicked()
             onSigSyncClicked: mPage.handleSyncClicked(isUp)
             onSigAboutClicked: mPage.showContext(mPage.mAboutStr)
@@ -540,7 +556,9 @@ Rectangle {
             else if (code === mUploadConfig.codeNotLoggedIn)
                 mPage.signedOut(msg)
             else
-                mPage.showTip(qsTr("Failed to upload configuration"))
+                mPage.showTip(msg !== ""
+                              ? qsTr("Failed to upload configuration: %1").arg(msg)
+                              : qsTr("Failed to upload configuration"))
         }
     }
 
@@ -558,7 +576,9 @@ Rectangle {
             } else if (code === mDownloadConfig.codeNotLoggedIn) {
                 mPage.signedOut(msg)
             } else {
-                mPage.showTip(qsTr("Failed to download configuration"))
+                mPage.showTip(msg !== ""
+                              ? qsTr("Failed to download configuration: %1").arg(msg)
+                              : qsTr("Failed to download configuration"))
             }
         }
     }
@@ -570,8 +590,12 @@ Rectangle {
         function onSigReturnVersion(version, downloadUrl) {
             if (!KUpdater.isNewerVersion(version, KConfigCommon.getAppVersion()))
                 return
+            // Put off by the user: the about screen still offers it.
+            if (version === KConfigCommon.getDeclinedVersion())
+                return
             if (downloadUrl !== "")
                 mDialogUpgrade.mDownloadLink = downloadUrl
+            mDialogUpgrade.mVersion = version
             mDialogUpgrade.open()
         }
     }

@@ -10,6 +10,8 @@ Item {
     property string mSyncStr: qsTr("Synchronization")
     property string mAboutStr: qsTr("About")
     property bool mIsLogin: false
+    // An upload or download waits for its answer.
+    property bool mSyncBusy: false
     // The screen shown below, whose button is marked.
     property string mCurrentContext: ""
     property alias mHeadImg: mHeadImg
@@ -75,6 +77,7 @@ Item {
             objectName: "syncButton"
             anchors.verticalCenter: parent.verticalCenter
             mBtnText: mContent.mSyncStr
+            mBusy: mContent.mSyncBusy
             onSigSyncClicked: mContent.sigSyncClicked(isUp)
         }
         Rectangle {

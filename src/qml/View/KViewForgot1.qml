@@ -25,6 +25,8 @@ Column {
     }
 
     function send() {
+        if (mSendEmail.busy)
+            return
         var email = mEmailField.text
         if (email.length < 6) {
             showText(qsTr("Mailbox error"))
@@ -49,8 +51,10 @@ Column {
     KPWDTextField {
         id: mEmailField
         objectName: "emailField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mView.width
-        maximumLength: 25
+        // As long as the address that registration and login take.
+        maximumLength: 30
         placeholderText: qsTr("Email account")
         validator: KEmailValidator {}
     }
@@ -68,6 +72,7 @@ Column {
         width: mView.width
     }
     KSureBtn {
+        mBusy: mSendEmail.busy
         objectName: "sureButton"
         width: mView.width
         onClicked: mView.send()

@@ -40,6 +40,8 @@ Column {
     }
 
     function verify() {
+        if (mVerify.busy)
+            return
         var code = mVerifyField.text
         if (code.length !== 4) {
             showText(qsTr("Please enter the correct verification code"))
@@ -94,6 +96,7 @@ Column {
     KPWDTextField {
         id: mVerifyField
         objectName: "verifyField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mView.width
         rightPadding: KLocator.getScaleLength(16) + mSecTxt.width
         maximumLength: 6
@@ -117,6 +120,7 @@ Column {
         width: mView.width
     }
     KSureBtn {
+        mBusy: mVerify.busy
         objectName: "sureButton"
         width: mView.width
         onClicked: mView.verify()

@@ -28,6 +28,8 @@ Column {
     }
 
     function setNewPwd() {
+        if (mNewPwd.busy)
+            return
         var password = mPwdField.text
         if (password.length < 6) {
             showText(qsTr("Must be 6 characters or more"))
@@ -55,6 +57,7 @@ Column {
     KPWDTextField {
         id: mPwdField
         objectName: "passwordField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mView.width
         maximumLength: 16
         echoMode: TextInput.Password
@@ -65,6 +68,7 @@ Column {
     KPWDTextField {
         id: mRePwdField
         objectName: "rePasswordField"
+        onSigInputRefused: mTipLine.showText(reason)
         width: mView.width
         maximumLength: 16
         echoMode: TextInput.Password
@@ -76,6 +80,7 @@ Column {
         width: mView.width
     }
     KSureBtn {
+        mBusy: mNewPwd.busy
         objectName: "sureButton"
         width: mView.width
         onClicked: mView.setNewPwd()

@@ -1,10 +1,11 @@
 import QtQuick 2.15
 
-// Input pattern of the e-mail fields: letter-digit groups, each pair optionally separated by one
-// "_", "|" or ".", then "@", such groups again, "." and a top-level domain of two or three
-// letters. Written without nested repetition, which accepts exactly the same texts as the form
-// "^([a-zA-Z0-9]+[_|\_|\.]?)*[a-zA-Z0-9]+@..." but does not give up (and so refuse every
-// keystroke) on long unfinished input.
+// Input pattern of the e-mail fields: a local part of letters, digits and the other characters
+// mail allows unquoted (such as the apostrophe of o'neil@example.com, or "+"), in dot-separated
+// groups; "@"; dot-separated labels of letters, digits, "-" and "_"; and a top-level domain of
+// two or more letters. "/" is left out: the service files mail under the address. Every
+// repetition is bounded by a separator, so the pattern never backtracks far, and an unfinished
+// address can always be typed on.
 RegularExpressionValidator {
-    regularExpression: /^[a-zA-Z0-9]+([_|.][a-zA-Z0-9]+)*@[a-zA-Z0-9]+([_|.][a-zA-Z0-9]+)*\.[a-zA-Z]{2,3}$/
+    regularExpression: /^[A-Za-z0-9!#$%&'*+=?^_`{|}~-]+(\.[A-Za-z0-9!#$%&'*+=?^_`{|}~-]+)*@[A-Za-z0-9_-]+(\.[A-Za-z0-9_-]+)*\.[A-Za-z]{2,}$/
 }

@@ -1,7 +1,9 @@
 import QtQuick 2.15
 
 // The synchronisation button of the header: pointing at it opens the popup with the download and
-// upload entries; leaving both closes it again.
+// upload entries; leaving both closes it again. A click (or Enter/Space) opens it to stay until an
+// entry is chosen, Escape or a press elsewhere. While mBusy (an upload or download waits for its
+// answer) the icon turns and the entries cannot be chosen.
 Rectangle {
     id: mSyncBtn
 
@@ -11,6 +13,9 @@ Rectangle {
     property int mTipHeight: KLocator.getScaleLength(96)
     property alias mBtn: mBtn
     property alias mSyncWidget: mSyncWidget
+    property bool mBusy: false
+    // Opened by a click: pointing away does not close it.
+    property bool mPinned: false
 
     signal sigClicked()
     signal sigSyncClicked(bool isUp)
@@ -23,21 +28,30 @@ Rectangle {
     }
 
     function syncBtnClicked(isUp) {
+        if (mBusy)
+            return
         setSyncWidgetStatus(false)
         sigSyncClicked(isUp)
     }
+
+    onMBusyChanged: mBtn.setAnimation(mBusy)
 
     color: "transparent"
     implicitWidth: mBtn.implicitWidth
     implicitHeight: mBtn.implicitHeight
 
-    KImgTxtBtn {
+    KImgTxtBtnSync {
         id: mBtn
         anchors.fill: parent
         mIconPath: "qrc:/sync.png"
         mIconPathHovered: "qrc:/sync_pre.png"
         mText: mSyncBtn.mBtnText
-        onClicked: mSyncBtn.sigClicked()
+        onClicked: {
+            mSyncBtn.mPinned = true
+            mSyncBtn.setSyncWidgetStatus(true)
+            mSyncWidget.forceActiveFocus()
+            mSyncBtn.sigClicked()
+        }
         onHoveredChanged: {
             if (hovered)
                 mSyncBtn.setSyncWidgetStatus(true)
@@ -52,7 +66,7 @@ Rectangle {
         id: mCloseTimer
         interval: 150
         onTriggered: {
-            if (!mBtn.hovered && !mSyncWidget.mHovered)
+            if (!mSyncBtn.mPinned && !mBtn.hovered && !mSyncWidget.mHovered)
                 mSyncBtn.setSyncWidgetStatus(false)
         }
     }
@@ -63,7 +77,9 @@ Rectangle {
         y: mSyncBtn.height
         width: mSyncBtn.mTipWidget
         height: mSyncBtn.mTipHeight
+        mBusy: mSyncBtn.mBusy
         onSigExited: mCloseTimer.restart()
+        onClosed: mSyncBtn.mPinned = false
         onSigClickedDown: mSyncBtn.syncBtnClicked(false)
         onSigClickedUp: mSyncBtn.syncBtnClicked(true)
     }

@@ -8,6 +8,7 @@ Popup {
     property string mDownStr: qsTr("Download cloud settings")
     property string mUpStr: qsTr("Upload to the current configuration settings")
     readonly property bool mHovered: mArea.containsMouse
+    property bool mBusy: false
     // Height of the arrow at the top of the background picture.
     readonly property int mArrowHeight: KLocator.getScaleLength(8)
 
@@ -50,6 +51,7 @@ Popup {
 
             KTxtBtn {
                 objectName: "syncDown"
+                enabled: !mSyncWidget.mBusy
                 width: parent.width
                 height: (parent.height - 1) / 2
                 mText: mSyncWidget.mDownStr
@@ -64,6 +66,7 @@ Popup {
             }
             KTxtBtn {
                 objectName: "syncUp"
+                enabled: !mSyncWidget.mBusy
                 width: parent.width
                 height: (parent.height - 1) / 2
                 mText: mSyncWidget.mUpStr
