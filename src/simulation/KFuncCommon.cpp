@@ -132,6 +132,17 @@ QString KFuncCommon::getNameByKeyValye(QString keyValue) {
     return QString();
 }
 
+QString KFuncCommon::getFunctionName(QString keyValue) {
+    const QString listed = getNameByKeyValye(keyValue);
+    if (!listed.isEmpty())
+        return listed;
+    for (const FuncGroup& group : kGroups)
+        for (const FuncEntry& entry : group.entries)
+            if (QString::number(entry.keyValue) == keyValue)
+                return tr(entry.name);
+    return QString();
+}
+
 bool KFuncCommon::isWindows(const QString& productType) {
     return productType.contains(QLatin1String("windows"));
 }

@@ -18,6 +18,10 @@ public:
     Q_INVOKABLE QVariantMap getBleFuncMap();
     Q_INVOKABLE QString getKeyValueByName(QString funcName);
     Q_INVOKABLE QString getNameByKeyValye(QString keyValue);
+    // The name to show for a key's function: as getNameByKeyValye, and for a function of the
+    // table that this system does not list (53 off Windows 10, kept from another computer through
+    // the account) its translated name all the same; "" for a value that is no function.
+    Q_INVOKABLE QString getFunctionName(QString keyValue);
 
     // Whether keyValue is a function of the catalogue on this system (0 "None" included); the
     // configuration store takes no other stored value over.

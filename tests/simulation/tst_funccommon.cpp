@@ -45,6 +45,12 @@ private slots:
         QVERIFY(KFuncCommon::isCatalogueKeyValue(101));
         QVERIFY(!KFuncCommon::isCatalogueKeyValue(9));
         QVERIFY(!KFuncCommon::isCatalogueKeyValue(-1));
+        // Such a key still shows the function's name; values that are no function show none.
+        QCOMPARE(catalogue.getFunctionName("53"), QString("Display/hide notification"));
+        QCOMPARE(catalogue.getFunctionName("42"), QString("Show desktop"));
+        QCOMPARE(catalogue.getFunctionName("9"), QString());
+        QCOMPARE(catalogue.getFunctionName("053"), QString());
+        QCOMPARE(catalogue.getFunctionName(""), QString());
         QCOMPARE(catalogue.getNameByKeyValye("9"), QString());
         QCOMPARE(catalogue.getNameByKeyValye("07"), QString());
         QCOMPARE(catalogue.getNameByKeyValye(" 7"), QString());

@@ -22,7 +22,7 @@ Rectangle {
     }
 
     function updateFuncName(keyValue) {
-        mCurrentFuncStr = KFuncCommon.getNameByKeyValye(String(keyValue))
+        mCurrentFuncStr = KFuncCommon.getFunctionName(String(keyValue))
     }
 
     function refreshView() {

@@ -4,7 +4,8 @@ import QtQuick.Dialogs 1.3
 // A function that needs a path (play a sound, launch a program, open a file or a folder): the
 // radio item and, under it, a box with the path stored for the current key. Clicking the box opens
 // a file dialog; an accepted choice is stored and assigns the function, a cancelled one changes
-// nothing.
+// nothing. Checking the item while the key has no path for it asks for the path first: without
+// one the key would do nothing.
 Rectangle {
     id: mItem
 
@@ -17,8 +18,15 @@ Rectangle {
     property alias mRadio: mRadio
     property alias mDialog: mDialog
     property alias mFolderDialog: mFolderDialog
+    // Shared by the menu's path items: an object whose url property folder is the folder of the
+    // last accepted choice; the dialogs start there, or in the home folder.
+    property var mFolderMemory: null
+    // The dialog was opened by checking the item: accepting assigns, cancelling takes it back.
+    property bool mAssignOnAccept: false
 
     signal sigClicked(string keyValue)
+    // Checking the item was taken back: the menu checks the key's function again.
+    signal sigCancelled()
 
     function caption() {
         switch (mFileType) {
@@ -55,13 +63,40 @@ Rectangle {
         mRadio.setButtonStatus(status)
     }
 
+    function startFolder() {
+        if (mFolderMemory && mFolderMemory.folder.toString() !== "")
+            return mFolderMemory.folder
+        return mDialog.shortcuts.home
+    }
+
+    // The start folder is set again once the dialog is open: the widget-based dialog is made on
+    // the first open and takes a folder set before that only from the second open on.
     function openDialog() {
-        if (mFileType === 4) {
-            mFolderDialog.open()
-        } else {
-            mDialog.nameFilters = nameFilters()
-            mDialog.open()
+        var dialog = mFileType === 4 ? mFolderDialog : mDialog
+        var folder = startFolder()
+        if (mFileType !== 4)
+            dialog.nameFilters = nameFilters()
+        dialog.folder = folder
+        dialog.open()
+        dialog.folder = folder
+    }
+
+    // The radio item was checked: assigns the function when the current key has a path for it,
+    // otherwise asks for the path.
+    function chooseFunction() {
+        if (KConfigCommon.getPathByKeyType(KConfigCommon.getCurentKeyType(), mFileType) !== "") {
+            sigClicked(mFuncValue)
+            return
         }
+        mAssignOnAccept = true
+        openDialog()
+    }
+
+    function cancelChoice() {
+        if (!mAssignOnAccept)
+            return
+        mAssignOnAccept = false
+        sigCancelled()
     }
 
     // An accepted dialog: the URL becomes a local path through the toolkit's conversion.
@@ -69,7 +104,13 @@ Rectangle {
         var path = UIManager.urlToLocalFile(fileUrl)
         if (path === "") {
             console.log("not a local file:", fileUrl)
+            cancelChoice()
             return
+        }
+        mAssignOnAccept = false
+        if (mFolderMemory) {
+            var url = String(fileUrl)
+            mFolderMemory.folder = mFileType === 4 ? url : url.substring(0, url.lastIndexOf("/"))
         }
         KConfigCommon.setPathByKeyType(KConfigCommon.getCurentKeyType(), mFileType, path)
         mPath = path
@@ -88,7 +129,7 @@ Rectangle {
         mFuncName: mItem.caption()
         mFuncValue: mItem.mFuncValue
         mBtnGroup: mItem.mBtnGroup
-        onSigClicked: mItem.sigClicked(keyValue)
+        onSigClicked: mItem.chooseFunction()
     }
 
     Rectangle {
@@ -141,16 +182,16 @@ Rectangle {
     FileDialog {
         id: mDialog
         title: mItem.caption()
-        folder: shortcuts.desktop
         selectExisting: true
         onAccepted: mItem.acceptPath(fileUrl)
+        onRejected: mItem.cancelChoice()
     }
 
     FileDialog {
         id: mFolderDialog
         title: mItem.caption()
-        folder: shortcuts.desktop
         selectFolder: true
         onAccepted: mItem.acceptPath(fileUrl)
+        onRejected: mItem.cancelChoice()
     }
 }

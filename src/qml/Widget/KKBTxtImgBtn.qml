@@ -21,7 +21,7 @@ Button {
 
     function refreshView() {
         mKeyValue = KConfigCommon.getValueByKeyType(mKeyType)
-        mKeyName = KFuncCommon.getNameByKeyValye(String(mKeyValue))
+        mKeyName = KFuncCommon.getFunctionName(String(mKeyValue))
     }
 
     function changeKeyValue(keyValue) {

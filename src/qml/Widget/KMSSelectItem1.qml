@@ -27,7 +27,7 @@ Rectangle {
     // Reads the key's function from the store and shows its name.
     function refreshView() {
         mKeyValue = KConfigCommon.getValueByKeyType(mKeyType)
-        mKeyName = KFuncCommon.getNameByKeyValye(String(mKeyValue))
+        mKeyName = KFuncCommon.getFunctionName(String(mKeyValue))
         setViewWidget()
     }
 

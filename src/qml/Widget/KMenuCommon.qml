@@ -29,6 +29,11 @@ Rectangle {
     property var mItemByValue: ({})
     property var mFolderItems: []
     property var mGroups: ({})
+    // Whether the last scroll has yet to settle, the height of the groups it was reckoned for
+    // (see settleScroll), and the farther of its start and its aim.
+    property bool mScrollSettling: false
+    property real mScrollTotal: 0
+    property real mScrollReach: 0
 
     signal sigSelectItem(string keyValue)
 
@@ -97,9 +102,24 @@ Rectangle {
         if (title === mSensitivityStr)
             return
         mItemByValue[item.mFuncValue] = item
-        if (title === mAdvanceStr)
+        if (title === mAdvanceStr) {
             mFolderItems.push(item)
+            item.sigCancelled.connect(restoreCheck)
+        }
         item.sigClicked.connect(slotBtnClicked)
+    }
+
+    // Checks the item of the current key's function again, without moving the list: a path
+    // function whose path was not given stays unassigned.
+    function restoreCheck() {
+        var value = KConfigCommon.getValueByKeyType(KConfigCommon.getCurentKeyType())
+        var item = mItemByValue[String(value)]
+        if (item) {
+            item.setButtonStatus(true)
+            return
+        }
+        for (var other in mItemByValue)
+            mItemByValue[other].setButtonStatus(false)
     }
 
     function slotBtnClicked(keyValue) {
@@ -128,22 +148,41 @@ Rectangle {
                                                                    mFolderItems[i].mFileType)
     }
 
-    // Scrolls the group with this caption to the top, as far as the list allows once the
-    // opening group has reached its height.
+    // Scrolls the group with this caption to the top, as far as the list allows once the groups
+    // have reached their heights: only the open groups count with their items.
     function scrollToYByTitle(title) {
         var titles = groupTitles()
         var y = 0
         var total = 0
         for (var i = 0; i < titles.length; ++i) {
             var group = mGroups[titles[i]]
-            var open = group ? group.mTargetHeight : 0
+            var open = group && group.mIsOpen ? group.mTargetHeight : 0
             if (titles[i] === title)
                 y = total
             total += mTitleHeight + 1 + open
         }
+        mScrollSettling = false
         mScrollAnimation.stop()
+        mScrollTotal = total
         mScrollAnimation.to = Math.max(0, Math.min(y, total - mListView.height))
+        mScrollReach = Math.max(mListView.contentY, mScrollAnimation.to)
+        mScrollSettling = true
         mScrollAnimation.start()
+    }
+
+    // Ends a scroll once it and the groups have finished and the column has been laid out
+    // anew: the list stands where the scroll was meant to end.
+    function settleScroll() {
+        if (!mScrollSettling || mScrollAnimation.running
+                || Math.abs(mGroupColumn.height - mScrollTotal) > 0.01)
+            return
+        for (var title in mGroups) {
+            if (!mGroups[title].mSettled)
+                return
+        }
+        mScrollSettling = false
+        mListView.cancelFlick()
+        mListView.contentY = mScrollAnimation.to
     }
 
     color: "#ffffff"
@@ -152,6 +191,12 @@ Rectangle {
 
     ButtonGroup {
         id: mRadioButtonGroup
+    }
+
+    // The folder of the last path chosen in any path item, for the next file dialog.
+    QtObject {
+        id: mFolderMemory
+        property url folder: ""
     }
 
     ListModel {
@@ -164,26 +209,52 @@ Rectangle {
         property: "contentY"
         duration: 300
         easing.type: Easing.InOutQuad
+        onStopped: mMenu.settleScroll()
     }
 
-    ListView {
+    // The groups are stacked by a Column, not by a ListView: a ListView moves its first delegate
+    // when that one changes height above the visible part, so the content's origin drifted with
+    // every group that opened or closed, and the scroll positions reckoned from the group heights
+    // pointed ever further off, as far as an empty view.
+    Flickable {
         id: mListView
         objectName: "menuList"
         anchors.fill: parent
-        model: mListData
+        contentWidth: width
+        // Until a scroll has settled the content reaches at least to the end of the view and of
+        // the scroll's aim: the groups opening and closing would otherwise pull the list back
+        // into bounds they have not reached yet, and the scroll would end elsewhere.
+        contentHeight: Math.max(mGroupColumn.height, mMenu.mScrollSettling
+                                ? mMenu.mScrollReach + height : 0)
         clip: true
-        cacheBuffer: 9999
         boundsBehavior: Flickable.StopAtBounds
+        onMovementStarted: mMenu.mScrollSettling = false
         ScrollBar.vertical: ScrollBar {
             policy: ScrollBar.AsNeeded
         }
 
-        delegate: Column {
+        Column {
+            id: mGroupColumn
+            width: mListView.width
+            onHeightChanged: mMenu.settleScroll()
+
+            Repeater {
+                model: mListData
+                delegate: mGroupDelegate
+            }
+        }
+    }
+
+    Component {
+        id: mGroupDelegate
+
+        Column {
             id: mItem1
 
             property string mTitle: titleName
             property bool mIsOpen: false
             readonly property int mTargetHeight: mListView2.count * mMenu.itemHeight(mTitle)
+            readonly property bool mSettled: mListView2.height === (mIsOpen ? mTargetHeight : 0)
 
             width: mListView.width
 
@@ -255,8 +326,10 @@ Rectangle {
                             "mFuncValue": funcValue,
                             "mBtnGroup": mRadioButtonGroup
                         }
-                        if (titleStr === mMenu.mAdvanceStr)
+                        if (titleStr === mMenu.mAdvanceStr) {
                             properties["mFileType"] = Number(funcValue) - 59
+                            properties["mFolderMemory"] = mFolderMemory
+                        }
                         var item = component.createObject(mHolder, properties)
                         if (item) {
                             item.anchors.fill = mHolder
