@@ -33,7 +33,8 @@ public:
     CloudServer(const CloudServer&) = delete;
     CloudServer& operator=(const CloudServer&) = delete;
 
-    // Opens the data folder and binds the listening socket. False with a message on failure.
+    // Opens the database and the outbox and binds the listening socket. False with a message on
+    // failure.
     bool start(std::string* error);
     int port() const { return m_port; }
     // "http://HOST:PORT" (or https), for the start-up line.
@@ -78,7 +79,7 @@ private:
     void secureFiles();
 
     Options m_options;
-    CloudStore m_store;
+    std::unique_ptr<Store> m_store;
     // Two hashes at a time (128 MiB).
     HashGate m_hashGate{2};
     std::unique_ptr<AccessLog> m_accessLog;

@@ -13,6 +13,7 @@
 #include <cctype>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <thread>
 
 int main(int argc, char** argv) {
@@ -33,8 +34,8 @@ int main(int argc, char** argv) {
         // Operator action: remove one account (sessions, code, configurations, outbox mail).
         // A database created here is for the service's user only, as in the service itself.
         ::umask(077);
-        cloud::CloudStore store;
-        if (!store.open(options.dataDir, &error)) {
+        const std::unique_ptr<cloud::Store> store = cloud::openStore(options.database, 1, &error);
+        if (!store) {
             std::fprintf(stderr, "pointora-cloud: %s\n", error.c_str());
             return 1;
         }
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         bool deleted = false;
         try {
-            deleted = store.deleteUser(email);
+            deleted = store->deleteUser(email);
         } catch (const cloud::StoreError& e) {
             std::fprintf(stderr, "pointora-cloud: %s\n", e.what());
             return 1;
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (email.find('/') == std::string::npos && email.front() != '.')
-            std::remove((options.dataDir + "/outbox/" + cloud::outboxFileName(email)).c_str());
+            std::remove((options.outboxDir + "/" + cloud::outboxFileName(email)).c_str());
         std::printf("pointora-cloud: deleted the account %s\n", email.c_str());
         return 0;
     }

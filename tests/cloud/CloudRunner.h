@@ -2,6 +2,9 @@
 
 // Starts the real pointora-cloud (from POINTORA_BIN_DIR) on a free loopback port for a test, and
 // stops it again. The service prints "pointora-cloud listening on URL" once it accepts requests.
+// A test's data folder stands for its store: with SQLite the folder itself, with PostgreSQL (when
+// a test server is set with setTestPostgres) a database of its own on that server, with the
+// outbox in the folder either way.
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -9,7 +12,40 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include "cloud/PgServer.h"
+
 #include <signal.h>
+
+#include <set>
+
+// The PostgreSQL server the services of this test run on; null: SQLite.
+inline PgServer*& testPostgres() {
+    static PgServer* server = nullptr;
+    return server;
+}
+
+// The database of a data folder on the test server, created on first use.
+inline QString testDatabaseName(const QString& dataDir) {
+    static std::set<QString> created;
+    const QString name =
+        "t_" + QCryptographicHash::hash(QDir::cleanPath(dataDir).toUtf8(), QCryptographicHash::Sha1)
+                   .toHex()
+                   .left(20);
+    if (created.insert(name).second) {
+        QString error;
+        if (!testPostgres()->createDatabase(name, &error))
+            qWarning() << "cannot create the database" << name << error;
+    }
+    return name;
+}
+
+// The options that give the service its store and outbox for dataDir.
+inline QStringList storageArguments(const QString& dataDir) {
+    if (!testPostgres())
+        return {"--data", dataDir};
+    return {"--database", testPostgres()->url(testDatabaseName(dataDir)), "--outbox",
+            dataDir + "/outbox"};
+}
 
 class CloudRunner {
 public:
@@ -27,8 +63,8 @@ public:
     bool start(const QString& dataDir, const QStringList& extra = {}) {
         stop();
         m_process.setProgram(program());
-        m_process.setArguments(
-            QStringList{"--listen", "127.0.0.1:0", "--data", dataDir, "--quiet"} + extra);
+        m_process.setArguments(QStringList{"--listen", "127.0.0.1:0", "--quiet"} +
+                               storageArguments(dataDir) + extra);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
         if (!m_process.waitForStarted(5000)) {
