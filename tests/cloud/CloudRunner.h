@@ -61,6 +61,11 @@ public:
     // Starts the service with its data in dataDir. False (with the reason in error()) when it did
     // not come up within ten seconds.
     bool start(const QString& dataDir, const QStringList& extra = {}) {
+        return launch(dataDir, extra) && waitUntilUp();
+    }
+
+    // start() in two steps, so that several services can start at the same time.
+    bool launch(const QString& dataDir, const QStringList& extra = {}) {
         stop();
         m_process.setProgram(program());
         m_process.setArguments(QStringList{"--listen", "127.0.0.1:0", "--quiet"} +
@@ -71,6 +76,9 @@ public:
             m_error = m_process.errorString();
             return false;
         }
+        return true;
+    }
+    bool waitUntilUp() {
         QDeadlineTimer deadline(10000);
         while (!m_process.canReadLine() && !deadline.hasExpired() &&
                m_process.state() == QProcess::Running)
@@ -86,6 +94,14 @@ public:
         m_baseUrl = match.captured(1);
         m_port = match.captured(2).toInt();
         return true;
+    }
+
+    // SIGKILL: the service ends at once, in the middle of whatever it was doing.
+    void kill() {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGKILL);
+        m_process.waitForFinished(5000);
     }
 
     // SIGTERM, as a service manager would; returns the exit code (-1 when it had to be killed).
