@@ -87,6 +87,8 @@ std::string usageText() {
            "  --delete-account EMAIL  delete that account with everything stored for it, then "
            "exit\n"
            "  --allow-host NAME    also accept requests whose Host header names NAME (repeatable)\n"
+           "  --trusted-proxy ADDR a load balancer's address: its connections' client is the one\n"
+           "                       named in X-Forwarded-For (repeatable)\n"
            "  --limit-login A,C    failed logins per hour per address, per client (default "
            "10,100)\n"
            "  --limit-register A,C registrations per hour per address, per client (default 5,30)\n"
@@ -192,6 +194,16 @@ bool parseOptions(const std::vector<std::string>& args, Options* options, std::s
             for (char& c : lower)
                 c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
             options->allowedHosts.push_back(lower);
+        } else if (name == "--trusted-proxy") {
+            if (value.empty() ||
+                value.find_first_not_of("0123456789abcdefABCDEF.:") != std::string::npos) {
+                *error = "--trusted-proxy wants an IP address, got " + value;
+                return false;
+            }
+            std::string lower = value;
+            for (char& c : lower)
+                c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            options->trustedProxies.push_back(lower);
         } else if (name == "--limit-login" || name == "--limit-register" ||
                    name == "--limit-code-request" || name == "--limit-code-check") {
             RateLimit* limit = name == "--limit-login"          ? &options->loginFailures

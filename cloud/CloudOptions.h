@@ -36,6 +36,9 @@ struct Options {
     std::string deleteAccount;  // operator action: delete this account and exit
     // Host names (besides the listen address) accepted in the Host header.
     std::vector<std::string> allowedHosts;
+    // Addresses of load balancers or proxies in front: for their connections the client is the
+    // address they name in X-Forwarded-For (the caps per client count it).
+    std::vector<std::string> trustedProxies;
     RateLimit loginFailures{10, 100};       // failed logins
     RateLimit registrations{5, 30};         // registration attempts
     RateLimit codeRequests{5, 30};          // verification code requests

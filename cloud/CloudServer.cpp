@@ -431,9 +431,9 @@ void CloudServer::route() {
                           message(InternalError, langFromHeader(request.get_header_value("lang"))));
         });
     if (m_accessLog) {
-        m_server->set_logger([log = m_accessLog.get()](const httplib::Request& request,
-                                                       const httplib::Response& response) {
-            log->write(request.remote_addr, request.method, request.path, response.status,
+        m_server->set_logger([this, log = m_accessLog.get()](const httplib::Request& request,
+                                                             const httplib::Response& response) {
+            log->write(clientOf(request), request.method, request.path, response.status,
                        currentRequestStart());
         });
     }
@@ -500,6 +500,38 @@ bool CloudServer::hostAllowed(const std::string& header) const {
     return loopback && host == "localhost";
 }
 
+// X-Forwarded-For lists the addresses a request passed, each proxy appending the one it received
+// it from: read from the right, the first address that is not a trusted proxy is the client.
+// Anyone can send the header, so it counts only on a trusted proxy's connection.
+std::string CloudServer::clientOf(const httplib::Request& request) const {
+    const auto trusted = [this](const std::string& address) {
+        return std::find(m_options.trustedProxies.begin(), m_options.trustedProxies.end(),
+                         asciiLower(address)) != m_options.trustedProxies.end();
+    };
+    std::string client = request.remote_addr;
+    if (!trusted(client))
+        return client;
+    const std::string forwarded = request.get_header_value("X-Forwarded-For");
+    std::size_t end = forwarded.size();
+    while (end > 0) {
+        const std::size_t comma = forwarded.rfind(',', end - 1);
+        const std::size_t begin = comma == std::string::npos ? 0 : comma + 1;
+        std::string hop = forwarded.substr(begin, end - begin);
+        hop.erase(0, hop.find_first_not_of(" \t"));
+        hop.erase(hop.find_last_not_of(" \t") + 1);
+        if (hop.empty() || hop.size() > 45 ||
+            hop.find_first_not_of("0123456789abcdefABCDEF.:") != std::string::npos)
+            break;  // not an address: keep the last one known
+        client = hop;
+        if (!trusted(hop))
+            break;
+        if (comma == std::string::npos)
+            break;
+        end = comma;
+    }
+    return client;
+}
+
 bool CloudServer::reopenLog(std::string* error) {
     return !m_accessLog || m_accessLog->reopen(error);
 }
@@ -509,7 +541,7 @@ void CloudServer::serve(const httplib::Request& request, httplib::Response& resp
     Call call;
     call.lang = langFromHeader(request.get_header_value("lang"));
     call.now = nowSeconds();
-    call.client = request.remote_addr;
+    call.client = clientOf(request);
     Reply reply;
     // Requests that a web page could make on its own (a form post or a "simple" cross-origin
     // request, or one through a name resolved to this machine) are refused before anything is

@@ -75,6 +75,8 @@ private:
     // login takes as long for them as for registered ones.
     const std::string& dummyHash();
     bool hostAllowed(const std::string& header) const;
+    // The client's address: the connection's, or for a trusted proxy the one it forwards for.
+    std::string clientOf(const httplib::Request& request) const;
     bool writeOutbox(const std::string& email, const std::string& text);
     void secureFiles();
 

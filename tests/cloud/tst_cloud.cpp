@@ -637,6 +637,45 @@ private slots:
         QCOMPARE(p.login("pc0@example.com", kPassword).code, 2014);
     }
 
+    void clientsBehindProxy() {
+        // Behind a trusted load balancer the caps per client count the address it forwards for
+        // (the last one it appended to X-Forwarded-For); from anyone else the header is ignored.
+        const auto wrongLogin = [](Client& c, const std::string& forwarded, int n) {
+            httplib::Headers headers;
+            if (!forwarded.empty())
+                headers.emplace("X-Forwarded-For", forwarded);
+            return c
+                .send("/v1/user/login",
+                      compact({{"email", QString("proxy%1@example.com").arg(n)},
+                               {"password", "wrong1!"}}),
+                      "application/json", headers)
+                .code;
+        };
+        CloudRunner proxied;
+        QVERIFY2(proxied.start(m_dir.filePath("proxied"),
+                               {"--trusted-proxy", "127.0.0.1", "--limit-login", "100,2"}),
+                 qPrintable(proxied.error()));
+        Client p(proxied.port());
+        QCOMPARE(wrongLogin(p, "10.0.0.1", 1), 2002);
+        QCOMPARE(wrongLogin(p, " 10.0.0.1 ", 2), 2002);
+        QCOMPARE(wrongLogin(p, "10.0.0.1", 3), 2014);
+        // What the client itself put in front does not count.
+        QCOMPARE(wrongLogin(p, "10.0.0.9, 10.0.0.1", 4), 2014);
+        QCOMPARE(wrongLogin(p, "10.0.0.1, 10.0.0.2", 5), 2002);
+        QCOMPARE(wrongLogin(p, "10.0.0.2", 6), 2002);
+        QCOMPARE(wrongLogin(p, "10.0.0.2", 7), 2014);
+        QCOMPARE(wrongLogin(p, "", 8), 2002);  // the balancer's own request
+        QCOMPARE(wrongLogin(p, "not an address", 9), 2002);
+
+        CloudRunner direct;
+        QVERIFY2(direct.start(m_dir.filePath("direct"), {"--limit-login", "100,2"}),
+                 qPrintable(direct.error()));
+        Client d(direct.port());
+        QCOMPARE(wrongLogin(d, "10.0.0.1", 1), 2002);
+        QCOMPARE(wrongLogin(d, "10.0.0.2", 2), 2002);
+        QCOMPARE(wrongLogin(d, "10.0.0.3", 3), 2014);
+    }
+
     void enumeration() {
         // Registration and recovery answer the same for taken and unknown addresses.
         Client c = client();
