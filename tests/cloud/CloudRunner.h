@@ -2,9 +2,8 @@
 
 // Starts the real pointora-cloud (from POINTORA_BIN_DIR) on a free loopback port for a test, and
 // stops it again. The service prints "pointora-cloud listening on URL" once it accepts requests.
-// A test's data folder stands for its store: with SQLite the folder itself, with PostgreSQL (when
-// a test server is set with setTestPostgres) a database of its own on that server, with the
-// outbox in the folder either way.
+// A test's data folder stands for its store: with SQLite the folder itself, with PostgreSQL (see
+// PgTestStore.h) a database of its own, with the outbox in the folder either way.
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -12,39 +11,22 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include "cloud/PgServer.h"
-
 #include <signal.h>
 
-#include <set>
+#include <functional>
 
-// The PostgreSQL server the services of this test run on; null: SQLite.
-inline PgServer*& testPostgres() {
-    static PgServer* server = nullptr;
-    return server;
-}
-
-// The database of a data folder on the test server, created on first use.
-inline QString testDatabaseName(const QString& dataDir) {
-    static std::set<QString> created;
-    const QString name =
-        "t_" + QCryptographicHash::hash(QDir::cleanPath(dataDir).toUtf8(), QCryptographicHash::Sha1)
-                   .toHex()
-                   .left(20);
-    if (created.insert(name).second) {
-        QString error;
-        if (!testPostgres()->createDatabase(name, &error))
-            qWarning() << "cannot create the database" << name << error;
-    }
-    return name;
+// How a data folder becomes the service's store options; unset: SQLite in the folder (see
+// PgTestStore.h for PostgreSQL).
+inline std::function<QStringList(const QString&)>& storageOverride() {
+    static std::function<QStringList(const QString&)> override;
+    return override;
 }
 
 // The options that give the service its store and outbox for dataDir.
 inline QStringList storageArguments(const QString& dataDir) {
-    if (!testPostgres())
-        return {"--data", dataDir};
-    return {"--database", testPostgres()->url(testDatabaseName(dataDir)), "--outbox",
-            dataDir + "/outbox"};
+    if (storageOverride())
+        return storageOverride()(dataDir);
+    return {"--data", dataDir};
 }
 
 class CloudRunner {

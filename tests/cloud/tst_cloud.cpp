@@ -5,6 +5,7 @@
 
 #include "cloud/CloudClient.h"
 #include "cloud/CloudRunner.h"
+#include "cloud/PgTestStore.h"
 
 #include <httplib.h>
 #include <sqlite3.h>
@@ -1518,11 +1519,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "tst_cloud: cannot start PostgreSQL: %s\n", qPrintable(error));
             return 1;
         }
-        testPostgres() = &postgres;
+        setTestPostgres(&postgres);
     }
     TestCloud test;
     const int status = QTest::qExec(&test, argc, argv);
-    testPostgres() = nullptr;
+    setTestPostgres(nullptr);
     postgres.stop();
     return status;
 }

@@ -5,6 +5,7 @@
 
 #include "cloud/CloudClient.h"
 #include "cloud/CloudRunner.h"
+#include "cloud/PgTestStore.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -392,10 +393,10 @@ int main(int argc, char** argv) {
                      qPrintable(error));
         return 1;
     }
-    testPostgres() = &postgres;
+    setTestPostgres(&postgres);
     TestCloudInstances test;
     const int status = QTest::qExec(&test, argc, argv);
-    testPostgres() = nullptr;
+    setTestPostgres(nullptr);
     postgres.stop();
     return status;
 }
