@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <thread>
@@ -28,6 +29,16 @@ int main(int argc, char** argv) {
     if (help) {
         std::fputs(cloud::usageText().c_str(), stdout);
         return 0;
+    }
+    // A password in a database URL is not left readable in the process's command line (ps,
+    // /proc/PID/cmdline): it is overwritten in place once the options are read.
+    for (int i = 1; i < argc; ++i) {
+        const std::size_t length = std::strlen(argv[i]);
+        const std::string shown = cloud::redactedDatabaseUrl(argv[i]);
+        if (shown != argv[i] && shown.size() <= length) {
+            std::memset(argv[i], 0, length);
+            std::memcpy(argv[i], shown.data(), shown.size());
+        }
     }
 
     if (!options.deleteAccount.empty()) {
