@@ -371,8 +371,10 @@ void PostgresStore::migrate(Session& s, int from) {
             " key TEXT NOT NULL,"
             " at BIGINT NOT NULL)");
         s.exec("CREATE INDEX IF NOT EXISTS events_key ON events(kind, key, at)");
-        // Every login drops the expired tokens; with many users that must not scan them all.
+        // Every login drops the expired tokens and every counted request the old events of its
+        // kind: with many users neither may scan them all.
         s.exec("CREATE INDEX IF NOT EXISTS tokens_expires ON tokens(expires)");
+        s.exec("CREATE INDEX IF NOT EXISTS events_age ON events(kind, at)");
     }
     // A later schema adds its step here: if (from < 3) { ... }
 }
