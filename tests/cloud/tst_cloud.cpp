@@ -1487,6 +1487,33 @@ private slots:
         QVERIFY2(!output.contains(pg->password().toUtf8()), output.constData());
     }
 
+    void postgresPasswordFromEnvironment() {
+        // The URL without a password, the password in PGPASSWORD (as the deployment advises).
+        PgServer* pg = testPostgres();
+        if (!pg)
+            QSKIP("PostgreSQL only");
+        const QString data = m_dir.filePath("pgpassword");
+        const QString url =
+            pg->url(testDatabaseName(data)).replace(":" + pg->password() + "@", "@");
+        QVERIFY(!url.contains(pg->password()));
+        QProcess service;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PGPASSWORD", pg->password());
+        service.setProcessEnvironment(environment);
+        service.start(CloudRunner::program(), {"--database", url, "--outbox", data + "/outbox",
+                                               "--listen", "127.0.0.1:0", "--quiet"});
+        QVERIFY(service.waitForReadyRead(10000));
+        const QRegularExpressionMatch match =
+            QRegularExpression(":(\\d+)\n").match(QString::fromUtf8(service.readLine()));
+        QVERIFY2(match.hasMatch(), service.readAllStandardError().constData());
+        Client c(match.captured(1).toInt());
+        QCOMPARE(c.registerUser("env@example.com", kPassword).code, 0);
+        QCOMPARE(c.login("env@example.com", kPassword).code, 0);
+        ::kill(static_cast<pid_t>(service.processId()), SIGTERM);
+        QVERIFY(service.waitForFinished(5000));
+        QCOMPARE(service.exitCode(), 0);
+    }
+
     void postgresServerGoneAway() {
         // The database server stops while the service runs: requests that need it are answered
         // with the internal-error envelope, the service stays up, and once the server is back
