@@ -1,5 +1,7 @@
 #include "CloudOptions.h"
 
+#include "CloudStore.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -54,15 +56,22 @@ bool parseRateLimit(const std::string& text, RateLimit* limit) {
 }  // namespace
 
 std::string usageText() {
-    return "usage: pointora-cloud --data DIR [--listen HOST:PORT] [--latest-version V]\n"
-           "                      [--download-url URL] [--tls-cert FILE --tls-key FILE]\n"
+    return "usage: pointora-cloud --data DIR | --database URL [--outbox DIR] [--listen HOST:PORT]\n"
+           "                      [--latest-version V] [--download-url URL]\n"
+           "                      [--tls-cert FILE --tls-key FILE]\n"
            "                      [--token-ttl SECONDS] [--code-ttl SECONDS] [--threads N] "
            "[--quiet]\n"
            "                      [--access-log FILE]\n"
-           "       pointora-cloud --data DIR --delete-account EMAIL\n"
+           "       pointora-cloud --data DIR | --database URL --delete-account EMAIL\n"
            "  --listen HOST:PORT   address to listen on (default 127.0.0.1:8732; port 0 picks a\n"
            "                       free port, printed on the first line of output)\n"
            "  --data DIR           folder of the database and of the outbox (created if missing)\n"
+           "  --database URL       sqlite:DIR (the same as --data DIR) or a PostgreSQL URL\n"
+           "                       postgresql://USER@HOST:PORT/DB shared by several instances\n"
+           "                       (the password from PGPASSFILE or PGPASSWORD)\n"
+           "  --outbox DIR         folder of the recovery mails (default DIR/outbox; required\n"
+           "                       with PostgreSQL, and may be shared by the instances)\n"
+           "  --database-connections N  PostgreSQL connections at most (default 16)\n"
            "  --latest-version V   version answered by the update check (default " POINTORA_VERSION
            ")\n"
            "  --download-url URL   download address answered by the update check (default "
@@ -78,6 +87,8 @@ std::string usageText() {
            "  --delete-account EMAIL  delete that account with everything stored for it, then "
            "exit\n"
            "  --allow-host NAME    also accept requests whose Host header names NAME (repeatable)\n"
+           "  --trusted-proxy ADDR a load balancer's address: its connections' client is the one\n"
+           "                       named in X-Forwarded-For (repeatable)\n"
            "  --limit-login A,C    failed logins per hour per address, per client (default "
            "10,100)\n"
            "  --limit-register A,C registrations per hour per address, per client (default 5,30)\n"
@@ -116,8 +127,34 @@ bool parseOptions(const std::vector<std::string>& args, Options* options, std::s
                 *error = "--listen wants HOST:PORT, got " + value;
                 return false;
             }
-        } else if (name == "--data") {
-            options->dataDir = value;
+        } else if (name == "--data" || name == "--database") {
+            if (!options->database.empty()) {
+                *error = "give --data or --database once";
+                return false;
+            }
+            const std::string url = name == "--data" ? "sqlite:" + value : value;
+            const bool sqlite = url.rfind("sqlite:", 0) == 0;
+            if (!(sqlite || url.rfind("postgresql://", 0) == 0 ||
+                  url.rfind("postgres://", 0) == 0) ||
+                (sqlite && url.size() == 7)) {
+                *error = name + " wants sqlite:DIR or a postgresql:// URL, got " +
+                         redactedDatabaseUrl(value);
+                return false;
+            }
+            options->database = url;
+            options->dataDir = sqlite ? url.substr(7) : std::string();
+        } else if (name == "--outbox") {
+            if (value.empty()) {
+                *error = "--outbox wants a folder";
+                return false;
+            }
+            options->outboxDir = value;
+        } else if (name == "--database-connections") {
+            if (!parseInteger(value, 1, 256, &number)) {
+                *error = "--database-connections wants a number from 1 to 256, got " + value;
+                return false;
+            }
+            options->databaseConnections = static_cast<int>(number);
         } else if (name == "--latest-version") {
             options->latestVersion = value;
         } else if (name == "--download-url") {
@@ -157,6 +194,16 @@ bool parseOptions(const std::vector<std::string>& args, Options* options, std::s
             for (char& c : lower)
                 c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
             options->allowedHosts.push_back(lower);
+        } else if (name == "--trusted-proxy") {
+            if (value.empty() ||
+                value.find_first_not_of("0123456789abcdefABCDEF.:") != std::string::npos) {
+                *error = "--trusted-proxy wants an IP address, got " + value;
+                return false;
+            }
+            std::string lower = value;
+            for (char& c : lower)
+                c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            options->trustedProxies.push_back(lower);
         } else if (name == "--limit-login" || name == "--limit-register" ||
                    name == "--limit-code-request" || name == "--limit-code-check") {
             RateLimit* limit = name == "--limit-login"          ? &options->loginFailures
@@ -184,9 +231,16 @@ bool parseOptions(const std::vector<std::string>& args, Options* options, std::s
             return false;
         }
     }
-    if (options->dataDir.empty()) {
-        *error = "--data DIR is required";
+    if (options->database.empty()) {
+        *error = "--data DIR or --database URL is required";
         return false;
+    }
+    if (options->outboxDir.empty()) {
+        if (options->dataDir.empty()) {
+            *error = "--outbox DIR is required with a PostgreSQL database";
+            return false;
+        }
+        options->outboxDir = options->dataDir + "/outbox";
     }
     if (options->tlsCert.empty() != options->tlsKey.empty()) {
         *error = "--tls-cert and --tls-key go together";

@@ -16,9 +16,12 @@ struct RateLimit {
 // Everything the command line can set.
 struct Options {
     std::string host = "127.0.0.1";
-    int port = 8732;  // 0: the system picks a free port, printed at start
-    std::string dataDir;
-    std::string latestVersion;  // answered by the version check; default: this build's version
+    int port = 8732;               // 0: the system picks a free port, printed at start
+    std::string dataDir;           // SQLite: the data folder (cloud.db); empty with PostgreSQL
+    std::string database;          // "sqlite:DIR" or a postgresql:// URL (--data DIR: "sqlite:DIR")
+    std::string outboxDir;         // the recovery mails; default DIR/outbox with SQLite
+    int databaseConnections = 16;  // PostgreSQL connections at most (never more than threads)
+    std::string latestVersion;     // answered by the version check; default: this build's version
     std::string downloadUrl;
     std::int64_t tokenTtlSeconds = 30 * 24 * 3600;
     std::int64_t codeTtlSeconds = 10 * 60;
@@ -33,6 +36,9 @@ struct Options {
     std::string deleteAccount;  // operator action: delete this account and exit
     // Host names (besides the listen address) accepted in the Host header.
     std::vector<std::string> allowedHosts;
+    // Addresses of load balancers or proxies in front: for their connections the client is the
+    // address they name in X-Forwarded-For (the caps per client count it).
+    std::vector<std::string> trustedProxies;
     RateLimit loginFailures{10, 100};       // failed logins
     RateLimit registrations{5, 30};         // registration attempts
     RateLimit codeRequests{5, 30};          // verification code requests

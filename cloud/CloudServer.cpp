@@ -290,14 +290,16 @@ bool CloudServer::start(std::string* error) {
     // The data folder holds password hashes and recovery codes: everything the service creates
     // is for its own user only.
     ::umask(077);
-    if (!m_store.open(m_options.dataDir, error))
+    m_store = openStore(m_options.database,
+                        std::min(m_options.databaseConnections, m_options.threads), error);
+    if (!m_store)
         return false;
     if (!m_options.accessLog.empty() || !m_options.quiet) {
         m_accessLog = std::make_unique<AccessLog>();
         if (!m_accessLog->open(m_options.accessLog, error))
             return false;
     }
-    m_outbox = m_options.dataDir + "/outbox";
+    m_outbox = m_options.outboxDir;
     std::error_code ec;
     std::filesystem::create_directories(m_outbox, ec);
     if (ec) {
@@ -430,9 +432,9 @@ void CloudServer::route() {
                           message(InternalError, langFromHeader(request.get_header_value("lang"))));
         });
     if (m_accessLog) {
-        m_server->set_logger([log = m_accessLog.get()](const httplib::Request& request,
-                                                       const httplib::Response& response) {
-            log->write(request.remote_addr, request.method, request.path, response.status,
+        m_server->set_logger([this, log = m_accessLog.get()](const httplib::Request& request,
+                                                             const httplib::Response& response) {
+            log->write(clientOf(request), request.method, request.path, response.status,
                        currentRequestStart());
         });
     }
@@ -441,10 +443,12 @@ void CloudServer::route() {
 // Data created by an older run may still be readable by others: the folders become 0700, the
 // database and the mails 0600.
 void CloudServer::secureFiles() {
-    setMode(m_options.dataDir, 0700);
+    if (!m_options.dataDir.empty()) {
+        setMode(m_options.dataDir, 0700);
+        for (const char* name : {"/cloud.db", "/cloud.db-wal", "/cloud.db-shm"})
+            setMode(m_options.dataDir + name, 0600);
+    }
     setMode(m_outbox, 0700);
-    for (const char* name : {"/cloud.db", "/cloud.db-wal", "/cloud.db-shm"})
-        setMode(m_options.dataDir + name, 0600);
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(m_outbox, ec)) {
         if (entry.is_regular_file(ec))
@@ -497,6 +501,38 @@ bool CloudServer::hostAllowed(const std::string& header) const {
     return loopback && host == "localhost";
 }
 
+// X-Forwarded-For lists the addresses a request passed, each proxy appending the one it received
+// it from: read from the right, the first address that is not a trusted proxy is the client.
+// Anyone can send the header, so it counts only on a trusted proxy's connection.
+std::string CloudServer::clientOf(const httplib::Request& request) const {
+    const auto trusted = [this](const std::string& address) {
+        return std::find(m_options.trustedProxies.begin(), m_options.trustedProxies.end(),
+                         asciiLower(address)) != m_options.trustedProxies.end();
+    };
+    std::string client = request.remote_addr;
+    if (!trusted(client))
+        return client;
+    const std::string forwarded = request.get_header_value("X-Forwarded-For");
+    std::size_t end = forwarded.size();
+    while (end > 0) {
+        const std::size_t comma = forwarded.rfind(',', end - 1);
+        const std::size_t begin = comma == std::string::npos ? 0 : comma + 1;
+        std::string hop = forwarded.substr(begin, end - begin);
+        hop.erase(0, hop.find_first_not_of(" \t"));
+        hop.erase(hop.find_last_not_of(" \t") + 1);
+        if (hop.empty() || hop.size() > 45 ||
+            hop.find_first_not_of("0123456789abcdefABCDEF.:") != std::string::npos)
+            break;  // not an address: keep the last one known
+        client = hop;
+        if (!trusted(hop))
+            break;
+        if (comma == std::string::npos)
+            break;
+        end = comma;
+    }
+    return client;
+}
+
 bool CloudServer::reopenLog(std::string* error) {
     return !m_accessLog || m_accessLog->reopen(error);
 }
@@ -506,7 +542,7 @@ void CloudServer::serve(const httplib::Request& request, httplib::Response& resp
     Call call;
     call.lang = langFromHeader(request.get_header_value("lang"));
     call.now = nowSeconds();
-    call.client = request.remote_addr;
+    call.client = clientOf(request);
     Reply reply;
     // Requests that a web page could make on its own (a form post or a "simple" cross-origin
     // request, or one through a name resolved to this machine) are refused before anything is
@@ -536,7 +572,7 @@ void CloudServer::serve(const httplib::Request& request, httplib::Response& resp
                 const std::string token = tokenOf(request);
                 if (!token.empty()) {
                     call.tokenDigest = secrets::tokenDigest(token);
-                    call.user = m_store.userByToken(call.tokenDigest, call.now);
+                    call.user = m_store->userByToken(call.tokenDigest, call.now);
                 }
             }
             reply = needsToken && !call.user ? Reply(NotLoggedIn) : (this->*operation)(call);
@@ -589,25 +625,25 @@ Reply CloudServer::login(const Call& call) {
     // Every attempt is counted first and taken back when it succeeds, so that parallel guesses
     // cannot pass the cap.
     std::vector<std::int64_t> attempt;
-    if (const std::int64_t wait = m_store.admit(
+    if (const std::int64_t wait = m_store->admit(
             limitsOf("login", m_options.loginFailures, email, call.client), call.now, &attempt))
         return rateLimited(wait);
-    const std::optional<User> user = m_store.userByEmail(email);
+    const std::optional<User> user = m_store->userByEmail(email);
     bool matches = false;
     try {
         matches = user ? verify(user->passwordHash, password) : verify(dummyHash(), password);
     } catch (const ServiceBusy&) {
         // Not checked at all: a busy service must not count towards the cap.
-        m_store.forget(attempt);
+        m_store->forget(attempt);
         throw;
     }
     if (!user || !matches)
         return WrongLogin;
-    m_store.forget(attempt);
+    m_store->forget(attempt);
     Reply reply;
     reply.token = secrets::newToken();
-    if (!m_store.addToken(user->id, user->passwordHash, secrets::tokenDigest(reply.token),
-                          call.now + m_options.tokenTtlSeconds, call.now))
+    if (!m_store->addToken(user->id, user->passwordHash, secrets::tokenDigest(reply.token),
+                           call.now + m_options.tokenTtlSeconds, call.now))
         return WrongLogin;  // the password changed while it was checked
     reply.data.insert("nickname", QString::fromStdString(user->nickname));
     return reply;
@@ -630,7 +666,7 @@ Reply CloudServer::registerUser(const Call& call) {
     if (password != rePassword)
         return PasswordMismatch;
     std::vector<std::int64_t> attempt;
-    if (const std::int64_t wait = m_store.admit(
+    if (const std::int64_t wait = m_store->admit(
             limitsOf("register", m_options.registrations, email, call.client), call.now, &attempt))
         return rateLimited(wait);
     // A taken address is answered like a new one (the password is hashed all the same), so that
@@ -639,12 +675,13 @@ Reply CloudServer::registerUser(const Call& call) {
     try {
         passwordHash = hash(password);
     } catch (const ServiceBusy&) {
-        m_store.forget(attempt);  // refused as busy: not an attempt
+        m_store->forget(attempt);  // refused as busy: not an attempt
         throw;
     }
     if (!passwordHash)
         return InternalError;
-    if (m_store.userByEmail(email) || !m_store.addUser(email, nickname, *passwordHash, call.now)) {
+    if (m_store->userByEmail(email) ||
+        !m_store->addUser(email, nickname, *passwordHash, call.now)) {
         writeOutbox(email,
                     "Subject: Pointora registration\n\n"
                     "Someone tried to register a Pointora account with this address, which "
@@ -667,8 +704,8 @@ Reply CloudServer::updatePassword(const Call& call) {
     const std::optional<std::string> passwordHash = hash(next);
     if (!passwordHash)
         return InternalError;
-    return m_store.changePassword(call.user->id, call.user->passwordHash, *passwordHash,
-                                  call.tokenDigest)
+    return m_store->changePassword(call.user->id, call.user->passwordHash, *passwordHash,
+                                   call.tokenDigest)
                ? Success
                : WrongCurrentPassword;
 }
@@ -677,7 +714,7 @@ std::optional<Reply> CloudServer::recoveryAccount(std::string* email, std::optio
     *email = asciiLower(*email);
     if (!isValidEmail(*email))
         return Reply(BadEmail);
-    *user = m_store.userByEmail(*email);
+    *user = m_store->userByEmail(*email);
     return std::nullopt;
 }
 
@@ -689,7 +726,7 @@ Reply CloudServer::findPassword(const Call& call) {
     if (auto refused = recoveryAccount(&email, &user))
         return *refused;
     std::vector<std::int64_t> request;
-    if (const std::int64_t wait = m_store.admit(
+    if (const std::int64_t wait = m_store->admit(
             limitsOf("code-request", m_options.codeRequests, email, call.client,
                      m_options.codeIntervalSeconds),
             call.now, &request, std::max<std::int64_t>(24 * 3600, m_options.codeTtlSeconds)))
@@ -717,9 +754,9 @@ Reply CloudServer::findPassword(const Call& call) {
         ".\n"
         "您的 Pointora 验证码是 " +
         code + "，" + validityZh + "内有效。\n";
-    if (m_store.putCode(user->id, code, call.now + ttl, [&] { return writeOutbox(email, text); }))
+    if (m_store->putCode(user->id, code, call.now + ttl, [&] { return writeOutbox(email, text); }))
         return Success;
-    m_store.forget(request);
+    m_store->forget(request);
     return InternalError;
 }
 
@@ -729,26 +766,26 @@ CodeCheck CloudServer::checkRecoveryCode(const Call& call, const std::string& em
     // Counted first, taken back unless it was a wrong guess: the cap holds across codes and
     // restarts, and parallel guesses cannot pass it.
     std::vector<std::int64_t> attempt;
-    *wait = m_store.admit(limitsOf("code-check", m_options.codeFailures, email, call.client),
-                          call.now, &attempt);
+    *wait = m_store->admit(limitsOf("code-check", m_options.codeFailures, email, call.client),
+                           call.now, &attempt);
     if (*wait > 0)
         return CodeCheck::NoCode;
     bool counted = false;
     CodeCheck check = CodeCheck::NoCode;
     if (user) {
-        check = m_store.checkCode(user->id, captcha, call.now, m_options.codeAttempts, &counted);
+        check = m_store->checkCode(user->id, captcha, call.now, m_options.codeAttempts, &counted);
     } else {
         // No account: as if the last request had made a code that is never the one given.
         std::int64_t at = 0;
-        const std::int64_t requested = m_store.lastEvent("code-request", email, &at);
+        const std::int64_t requested = m_store->lastEvent("code-request", email, &at);
         if (requested != 0 && at + m_options.codeTtlSeconds > call.now) {
-            const int earlier = m_store.eventsAfter("code-check", email, requested) - 1;
+            const int earlier = m_store->eventsAfter("code-check", email, requested) - 1;
             counted = earlier < m_options.codeAttempts;
             check = earlier + 1 >= m_options.codeAttempts ? CodeCheck::Locked : CodeCheck::Wrong;
         }
     }
     if (!counted)
-        m_store.forget(attempt);
+        m_store->forget(attempt);
     return check;
 }
 
@@ -798,7 +835,7 @@ Reply CloudServer::newPassword(const Call& call) {
     if (!passwordHash)
         return InternalError;
     return codeReply(
-        m_store.resetPassword(user->id, captcha, call.now, m_options.codeAttempts, *passwordHash));
+        m_store->resetPassword(user->id, captcha, call.now, m_options.codeAttempts, *passwordHash));
 }
 
 Reply CloudServer::version(const Call& call) {
@@ -820,8 +857,8 @@ Reply CloudServer::saveConfig(const Call& call) {
         return BadConfigType;
     if (static_cast<std::int64_t>(content.size() + filePath.size()) > m_options.maxConfigBytes)
         return QuotaExceeded;
-    return m_store.saveConfig(call.user->id, type, content, filePath, call.now,
-                              m_options.maxConfigTypes)
+    return m_store->saveConfig(call.user->id, type, content, filePath, call.now,
+                               m_options.maxConfigTypes)
                ? Success
                : QuotaExceeded;
 }
@@ -834,36 +871,45 @@ Reply CloudServer::getConfig(const Call& call) {
         return BadConfigType;
     Reply reply;
     reply.data.insert("configContent",
-                      QString::fromStdString(m_store.config(call.user->id, type).value_or("")));
+                      QString::fromStdString(m_store->config(call.user->id, type).value_or("")));
     return reply;
 }
 
-// The "mail" to an address: DIR/outbox/<address>.txt (see outboxName), replaced as a whole
-// (written to a temporary file, flushed to disk, then renamed over the old one). A failure is
-// logged with its reason.
+// The "mail" to an address: OUTBOX/<address>.txt (see outboxName), replaced as a whole (written
+// to a temporary file of its own, flushed to disk, then renamed over the old one), so that
+// concurrent mails to one address, from this instance or another one sharing the outbox, never
+// mix. A failure is logged with its reason.
 bool CloudServer::writeOutbox(const std::string& email, const std::string& text) {
     const std::string path = m_outbox + "/" + outboxName(email);
-    const std::string temporary = path + ".tmp";
+    std::string temporary = path + ".tmp.XXXXXX";
     const std::string mail = "To: " + email + "\n" + text;
-    const auto failed = [&](const char* step) {
+    const auto failed = [&](const char* step, bool created) {
         std::fprintf(stderr, "pointora-cloud: cannot %s the mail %s: %s\n", step, temporary.c_str(),
                      std::strerror(errno));
-        std::remove(temporary.c_str());
+        if (created)
+            std::remove(temporary.c_str());
         return false;
     };
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file)
-        return failed("create");
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return failed("create", false);
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) {
+        const int openErrno = errno;
+        ::close(fd);
+        errno = openErrno;
+        return failed("create", true);
+    }
     const bool written = std::fwrite(mail.data(), 1, mail.size(), file) == mail.size() &&
                          std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
     const int writeErrno = errno;
     if (std::fclose(file) != 0 || !written) {
         if (!written)
             errno = writeErrno;
-        return failed("write");
+        return failed("write", true);
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0)
-        return failed("rename");
+        return failed("rename", true);
     return true;
 }
 

@@ -33,7 +33,8 @@ public:
     CloudServer(const CloudServer&) = delete;
     CloudServer& operator=(const CloudServer&) = delete;
 
-    // Opens the data folder and binds the listening socket. False with a message on failure.
+    // Opens the database and the outbox and binds the listening socket. False with a message on
+    // failure.
     bool start(std::string* error);
     int port() const { return m_port; }
     // "http://HOST:PORT" (or https), for the start-up line.
@@ -74,11 +75,13 @@ private:
     // login takes as long for them as for registered ones.
     const std::string& dummyHash();
     bool hostAllowed(const std::string& header) const;
+    // The client's address: the connection's, or for a trusted proxy the one it forwards for.
+    std::string clientOf(const httplib::Request& request) const;
     bool writeOutbox(const std::string& email, const std::string& text);
     void secureFiles();
 
     Options m_options;
-    CloudStore m_store;
+    std::unique_ptr<Store> m_store;
     // Two hashes at a time (128 MiB).
     HashGate m_hashGate{2};
     std::unique_ptr<AccessLog> m_accessLog;

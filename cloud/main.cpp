@@ -12,7 +12,9 @@
 #include <atomic>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <thread>
 
 int main(int argc, char** argv) {
@@ -28,13 +30,23 @@ int main(int argc, char** argv) {
         std::fputs(cloud::usageText().c_str(), stdout);
         return 0;
     }
+    // A password in a database URL is not left readable in the process's command line (ps,
+    // /proc/PID/cmdline): it is overwritten in place once the options are read.
+    for (int i = 1; i < argc; ++i) {
+        const std::size_t length = std::strlen(argv[i]);
+        const std::string shown = cloud::redactedDatabaseUrl(argv[i]);
+        if (shown != argv[i] && shown.size() <= length) {
+            std::memset(argv[i], 0, length);
+            std::memcpy(argv[i], shown.data(), shown.size());
+        }
+    }
 
     if (!options.deleteAccount.empty()) {
         // Operator action: remove one account (sessions, code, configurations, outbox mail).
         // A database created here is for the service's user only, as in the service itself.
         ::umask(077);
-        cloud::CloudStore store;
-        if (!store.open(options.dataDir, &error)) {
+        const std::unique_ptr<cloud::Store> store = cloud::openStore(options.database, 1, &error);
+        if (!store) {
             std::fprintf(stderr, "pointora-cloud: %s\n", error.c_str());
             return 1;
         }
@@ -43,7 +55,7 @@ int main(int argc, char** argv) {
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         bool deleted = false;
         try {
-            deleted = store.deleteUser(email);
+            deleted = store->deleteUser(email);
         } catch (const cloud::StoreError& e) {
             std::fprintf(stderr, "pointora-cloud: %s\n", e.what());
             return 1;
@@ -53,7 +65,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (email.find('/') == std::string::npos && email.front() != '.')
-            std::remove((options.dataDir + "/outbox/" + cloud::outboxFileName(email)).c_str());
+            std::remove((options.outboxDir + "/" + cloud::outboxFileName(email)).c_str());
         std::printf("pointora-cloud: deleted the account %s\n", email.c_str());
         return 0;
     }

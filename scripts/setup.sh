@@ -19,7 +19,7 @@ packages=(
     qml-module-qttest
     libudev-dev libevdev-dev libx11-dev libxtst-dev libxrandr-dev libxi-dev
     libqt5multimedia5-plugins gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
-    libsodium-dev libsqlite3-dev libcpp-httplib-dev libssl-dev openssl
+    libsodium-dev libsqlite3-dev libcpp-httplib-dev libssl-dev openssl libpq-dev postgresql
     libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev xkb-data x11-xkb-utils
     xvfb xauth trayer xdotool x11-utils libglib2.0-bin
     libinput-tools

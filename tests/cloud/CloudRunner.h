@@ -2,6 +2,8 @@
 
 // Starts the real pointora-cloud (from POINTORA_BIN_DIR) on a free loopback port for a test, and
 // stops it again. The service prints "pointora-cloud listening on URL" once it accepts requests.
+// A test's data folder stands for its store: with SQLite the folder itself, with PostgreSQL (see
+// PgTestStore.h) a database of its own, with the outbox in the folder either way.
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -10,6 +12,22 @@
 #include <QtTest>
 
 #include <signal.h>
+
+#include <functional>
+
+// How a data folder becomes the service's store options; unset: SQLite in the folder (see
+// PgTestStore.h for PostgreSQL).
+inline std::function<QStringList(const QString&)>& storageOverride() {
+    static std::function<QStringList(const QString&)> override;
+    return override;
+}
+
+// The options that give the service its store and outbox for dataDir.
+inline QStringList storageArguments(const QString& dataDir) {
+    if (storageOverride())
+        return storageOverride()(dataDir);
+    return {"--data", dataDir};
+}
 
 class CloudRunner {
 public:
@@ -25,16 +43,24 @@ public:
     // Starts the service with its data in dataDir. False (with the reason in error()) when it did
     // not come up within ten seconds.
     bool start(const QString& dataDir, const QStringList& extra = {}) {
+        return launch(dataDir, extra) && waitUntilUp();
+    }
+
+    // start() in two steps, so that several services can start at the same time.
+    bool launch(const QString& dataDir, const QStringList& extra = {}) {
         stop();
         m_process.setProgram(program());
-        m_process.setArguments(
-            QStringList{"--listen", "127.0.0.1:0", "--data", dataDir, "--quiet"} + extra);
+        m_process.setArguments(QStringList{"--listen", "127.0.0.1:0", "--quiet"} +
+                               storageArguments(dataDir) + extra);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
         if (!m_process.waitForStarted(5000)) {
             m_error = m_process.errorString();
             return false;
         }
+        return true;
+    }
+    bool waitUntilUp() {
         QDeadlineTimer deadline(10000);
         while (!m_process.canReadLine() && !deadline.hasExpired() &&
                m_process.state() == QProcess::Running)
@@ -50,6 +76,14 @@ public:
         m_baseUrl = match.captured(1);
         m_port = match.captured(2).toInt();
         return true;
+    }
+
+    // SIGKILL: the service ends at once, in the middle of whatever it was doing.
+    void kill() {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGKILL);
+        m_process.waitForFinished(5000);
     }
 
     // SIGTERM, as a service manager would; returns the exit code (-1 when it had to be killed).
