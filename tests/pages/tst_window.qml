@@ -43,6 +43,8 @@ Item {
         function test_welcomeThenThePageOfTheDevices() {
             PagesBackend.setDevices(false, false, false)
             versionSpy.clear()
+            // An update check of an earlier test's window may still be on its way.
+            tryCompare(KUpdater, "busy", false, 5000)
             var versionRequests = PagesBackend.requestCount("/v1/driver/version")
             createWindow()
             verify(win.visible)
@@ -93,6 +95,10 @@ Item {
             tryCompare(win.mPageMain, "mCurrentContext", "ContextMain", 3000)
             mouseClick(findChild(win.mPageMain.mTop2, data.button))
             tryCompare(win.mPageMain, "mCurrentContext", data.screen)
+            // What comes is attached before what goes is taken away, as a user would swap them
+            // (with nothing attached in between, the page asking for a device is shown).
+            PagesBackend.setDevices(true, data.devices[1], data.devices[2])
+            wait(100)
             PagesBackend.setDevices(data.devices[0], data.devices[1], data.devices[2])
             // The header follows the devices either way.
             tryCompare(findChild(win.mPageMain.mTop2, "pairButton"), "enabled", data.devices[0],
