@@ -2,15 +2,39 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QTextLayout>
+#include <QtMath>
 
 namespace {
 
-QRect boundingRect(const QString& text, int pointSize, const QString& family) {
+QFont makeFont(int pointSize, const QString& family) {
     QFont font;
     font.setFamily(family);  // a missing family is substituted by the font system
     if (pointSize > 0)
         font.setPointSize(pointSize);
-    return QFontMetrics(font).boundingRect(text);
+    return font;
+}
+
+QRect boundingRect(const QString& text, int pointSize, const QString& family) {
+    return QFontMetrics(makeFont(pointSize, family)).boundingRect(text);
+}
+
+// The width a Qt Quick Text needs for text on one line: it lays out with design metrics
+// (unhinted advances), which can be wider than the hinted screen metrics; a box made from the
+// hinted width cuts the last glyph.
+int layoutWidth(const QString& text, int pointSize, const QString& family) {
+    if (text.isEmpty())
+        return 0;
+    QTextLayout layout(text, makeFont(pointSize, family));
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setUseDesignMetrics(true);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e6);
+    layout.endLayout();
+    return qCeil(line.naturalTextWidth());
 }
 
 }  // namespace
@@ -22,7 +46,8 @@ int KResolution::getScaleLength(int length) {
 }
 
 int KResolution::getStringWidget(QString str, int pointSize, QString fontName) {
-    return boundingRect(str, pointSize, fontName).width();
+    return qMax(boundingRect(str, pointSize, fontName).width(),
+                layoutWidth(str, pointSize, fontName));
 }
 
 int KResolution::getStringWidget(QString str, int pointSize) {

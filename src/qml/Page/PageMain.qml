@@ -131,8 +131,8 @@ Rectangle {
             id: mTop2
             objectName: "pageMainHead"
             anchors.left: parent.left
-            anchors.right: mTopWidget.mButtons.left
-            anchors.rightMargin: KLocator.getScaleLength(12)
+            anchors.right: parent.right
+            anchors.rightMargin: mTopWidget.mButtonsRoom + KLocator.getScaleLength(12)
             anchors.top: parent.top
             anchors.bottom: parent.bottom
             mCurrentContext: mPage.mCurrentContext
@@ -320,6 +320,18 @@ Rectangle {
         Text {
             id: mAccessClose
             objectName: "accessNoticeClose"
+            // A button for the keyboard too.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Close")
+            Accessible.onPressAction: activate()
+            Keys.onSpacePressed: activate()
+            Keys.onReturnPressed: activate()
+            Keys.onEnterPressed: activate()
+            KFocusRing {}
+            function activate() {
+                mAccessNotice.dismissed = true
+            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.top: parent.top
@@ -330,7 +342,7 @@ Rectangle {
             MouseArea {
                 anchors.fill: parent
                 anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: mAccessNotice.dismissed = true
+                onClicked: mAccessClose.activate()
             }
         }
     }
@@ -377,6 +389,19 @@ Rectangle {
         Text {
             id: mNoticeClose
             objectName: "deviceNoticeClose"
+            // A button for the keyboard too.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Close")
+            Accessible.onPressAction: activate()
+            Keys.onSpacePressed: activate()
+            Keys.onReturnPressed: activate()
+            Keys.onEnterPressed: activate()
+            KFocusRing {}
+            function activate() {
+                KDeviceHook.dismissDeviceNotice()
+                mDeviceNotice.text = ""
+            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.verticalCenter: parent.verticalCenter
@@ -386,10 +411,7 @@ Rectangle {
             MouseArea {
                 anchors.fill: parent
                 anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: {
-                    KDeviceHook.dismissDeviceNotice()
-                    mDeviceNotice.text = ""
-                }
+                onClicked: mNoticeClose.activate()
             }
         }
     }
@@ -437,6 +459,19 @@ Rectangle {
         Text {
             id: mFunctionNoticeClose
             objectName: "functionNoticeClose"
+            // A button for the keyboard too.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Close")
+            Accessible.onPressAction: activate()
+            Keys.onSpacePressed: activate()
+            Keys.onReturnPressed: activate()
+            Keys.onEnterPressed: activate()
+            KFocusRing {}
+            function activate() {
+                KWinSimulator.dismissFunctionNotice()
+                mFunctionNotice.text = ""
+            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.verticalCenter: parent.verticalCenter
@@ -446,10 +481,7 @@ Rectangle {
             MouseArea {
                 anchors.fill: parent
                 anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: {
-                    KWinSimulator.dismissFunctionNotice()
-                    mFunctionNotice.text = ""
-                }
+                onClicked: mFunctionNoticeClose.activate()
             }
         }
     }
@@ -499,6 +531,19 @@ Rectangle {
         Text {
             id: mSettingsNoticeClose
             objectName: "settingsNoticeClose"
+            // A button for the keyboard too.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Close")
+            Accessible.onPressAction: activate()
+            Keys.onSpacePressed: activate()
+            Keys.onReturnPressed: activate()
+            Keys.onEnterPressed: activate()
+            KFocusRing {}
+            function activate() {
+                KConfigCommon.dismissSaveNotice()
+                mSettingsNotice.text = ""
+            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.verticalCenter: parent.verticalCenter
@@ -508,10 +553,7 @@ Rectangle {
             MouseArea {
                 anchors.fill: parent
                 anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: {
-                    KConfigCommon.dismissSaveNotice()
-                    mSettingsNotice.text = ""
-                }
+                onClicked: mSettingsNoticeClose.activate()
             }
         }
     }

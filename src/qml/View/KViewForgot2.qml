@@ -19,6 +19,9 @@ Column {
     property alias mTip: mTipLine.mTip
     property string mSecStr: qsTr("s")
 
+    // Takes the focus when the view is shown.
+    property Item mInitialFocusItem: mVerifyField
+
     signal sigVerifySuccess(string email, string code)
 
     function showText(txt) {

@@ -16,9 +16,20 @@ Button {
     property int mInterval: KLocator.getScaleLength(6)
     // The icon item, for widgets that animate it.
     property alias mIcon: mIcon
+    // Read by screen readers; the text unless the icon says more.
+    property string mAccessibleName: mText
 
     hoverEnabled: true
+    // Reached with Tab (a click does not take the focus), pressed with Space, Enter or Return.
+    focusPolicy: Qt.TabFocus
+    Accessible.role: Accessible.Button
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Accessible.name: mAccessibleName
     padding: 0
+    // The style adds 2 on each side; the width above holds icon and text exactly.
+    leftPadding: 0
+    rightPadding: 0
     implicitWidth: mIconWidth + (mText === "" ? 0 : mInterval
                                  + KLocator.getStringWidget(mText, mFontSize, Qt.application.font.family))
     implicitHeight: Math.max(mIconHeight,
@@ -38,8 +49,11 @@ Button {
             mipmap: true
         }
         Text {
+            id: mLabel
             anchors.left: mIcon.right
             anchors.leftMargin: mBtn.mInterval
+            anchors.right: parent.right
+            elide: Text.ElideRight
             anchors.verticalCenter: parent.verticalCenter
             visible: mBtn.mText !== ""
             text: mBtn.mText
@@ -48,4 +62,11 @@ Button {
             color: mBtn.hovered ? mBtn.mColorHovered : mBtn.mColor
         }
     }
+
+    // The whole text where the button's width cuts it.
+    ToolTip.visible: hovered && mLabel.truncated
+    ToolTip.delay: 500
+    ToolTip.text: mText
+
+    KFocusRing {}
 }

@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Dialogs 1.3
+import QtQuick.Controls 2.15
 
 // A function that needs a path (play a sound, launch a program, open a file or a folder): the
 // radio item and, under it, a box with the path stored for the current key. Clicking the box opens
@@ -105,8 +106,23 @@ Rectangle {
         border.width: 1
         border.color: mPathArea.containsMouse ? "#4c84ff" : "#edeff4"
         clip: true
+        // The box is a button for the keyboard too: Tab reaches it, Space, Enter or Return
+        // opens the file dialog.
+        activeFocusOnTab: true
+        Accessible.role: Accessible.Button
+        Accessible.name: qsTr("Choose the path of %1").arg(mItem.caption())
+        Accessible.description: mItem.mPath
+        Accessible.onPressAction: mItem.openDialog()
+        Keys.onSpacePressed: mItem.openDialog()
+        Keys.onReturnPressed: mItem.openDialog()
+        Keys.onEnterPressed: mItem.openDialog()
+        // The whole path where the box cuts it.
+        ToolTip.visible: mPathArea.containsMouse && mPathText.truncated
+        ToolTip.delay: 500
+        ToolTip.text: mItem.mPath
 
         Text {
+            id: mPathText
             objectName: "pathText"
             anchors.left: parent.left
             anchors.leftMargin: KLocator.getScaleLength(8)
@@ -136,6 +152,9 @@ Rectangle {
             cursorShape: Qt.PointingHandCursor
             onClicked: mItem.openDialog()
         }
+    }
+    KFocusRing {
+        mTarget: mPathRect
     }
 
     FileDialog {

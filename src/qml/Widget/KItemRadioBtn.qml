@@ -29,6 +29,18 @@ Rectangle {
         text: mItem.mFuncName
         ButtonGroup.group: mItem.mBtnGroup
         onClicked: mItem.sigClicked(mItem.mFuncValue)
+        // Reached with Tab, checked with Space, Enter or Return.
+        focusPolicy: Qt.TabFocus
+        Accessible.role: Accessible.RadioButton
+        Accessible.name: mItem.mFuncName
+        Keys.onReturnPressed: {
+            checked = true
+            clicked()
+        }
+        Keys.onEnterPressed: {
+            checked = true
+            clicked()
+        }
 
         indicator: Rectangle {
             x: KLocator.getScaleLength(32)
@@ -58,5 +70,10 @@ Rectangle {
             verticalAlignment: Text.AlignVCenter
             elide: Text.ElideRight
         }
+        ToolTip.visible: hovered && contentItem.truncated
+        ToolTip.delay: 500
+        ToolTip.text: text
+
+        KFocusRing {}
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
 
 // The label of one mouse key, drawn from left to right: a dot on the key, a line, the edit mark
 // and the name of the function assigned to the key, with the key's caption under it. It is placed
@@ -21,6 +22,11 @@ Rectangle {
     readonly property int mEditSize: KLocator.getScaleLength(14)
     readonly property int mNameHeight: KLocator.getScaleLength(20)
     readonly property color mTextColor: mIsSelect || mIsHover ? "#286bfc" : "#9eabc8"
+    // Longer names end in "…" at this width (the whole text shows as a tool tip).
+    property int mMaxTextWidth: KLocator.getScaleLength(150)
+    readonly property bool mTruncated: mNameText.truncated || mCaptionText.truncated
+    // The key's caption and its function, as screen readers say it.
+    readonly property string mAccessibleName: qsTr("%1: %2").arg(mText).arg(mKeyName)
 
     signal sigClicked(string keyValue)
 
@@ -39,8 +45,9 @@ Rectangle {
     // The width follows the texts so that the line and the box fit them.
     function setViewWidget() {
         var family = Qt.application.font.family
-        var textWidth = Math.max(KLocator.getStringWidget(mKeyName, mFontSize, family),
-                                 KLocator.getStringWidget(mText, mCaptionFontSize, family))
+        var textWidth = Math.min(mMaxTextWidth,
+                                 Math.max(KLocator.getStringWidget(mKeyName, mFontSize, family),
+                                          KLocator.getStringWidget(mText, mCaptionFontSize, family)))
         width = mDotSize + mLineLength + 2 * mInterval + mEditSize + textWidth
                 + KLocator.getScaleLength(4)
     }
@@ -50,6 +57,18 @@ Rectangle {
 
     color: "transparent"
     height: mNameHeight + KLocator.getScaleLength(16)
+    // A key of the picture is a button for the keyboard too: Tab reaches it, Space, Enter or
+    // Return selects it.
+    activeFocusOnTab: visible
+    Accessible.role: Accessible.Button
+    Accessible.name: mAccessibleName
+    Accessible.onPressAction: sigClicked(String(mKeyValue))
+    Keys.onSpacePressed: sigClicked(String(mKeyValue))
+    Keys.onReturnPressed: sigClicked(String(mKeyValue))
+    Keys.onEnterPressed: sigClicked(String(mKeyValue))
+    ToolTip.visible: mIsHover && mTruncated
+    ToolTip.delay: 500
+    ToolTip.text: mAccessibleName
     LayoutMirroring.enabled: mIsMirrored
     LayoutMirroring.childrenInherit: true
 
@@ -109,6 +128,7 @@ Rectangle {
                    - mItem.mEditSize
 
             Text {
+                id: mNameText
                 objectName: "keyName"
                 width: parent.width
                 height: mItem.mNameHeight
@@ -118,8 +138,10 @@ Rectangle {
                 color: mItem.mTextColor
                 horizontalAlignment: Text.AlignLeft
                 verticalAlignment: Text.AlignVCenter
+                elide: Text.ElideRight
             }
             Text {
+                id: mCaptionText
                 objectName: "keyCaption"
                 width: parent.width
                 text: mItem.mText
@@ -127,6 +149,7 @@ Rectangle {
                 font.pointSize: mItem.mCaptionFontSize
                 color: "#959daf"
                 horizontalAlignment: Text.AlignLeft
+                elide: Text.ElideRight
             }
         }
     }
@@ -139,4 +162,6 @@ Rectangle {
         onExited: mItem.mIsHover = false
         onClicked: mItem.sigClicked(String(mItem.mKeyValue))
     }
+
+    KFocusRing {}
 }

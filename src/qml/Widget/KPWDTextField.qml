@@ -14,6 +14,10 @@ TextField {
     font.family: Qt.application.font.family
     font.pointSize: 10
     verticalAlignment: TextInput.AlignVCenter
+    // Named by its placeholder (for password fields the toolkit offers it as the description
+    // only, never a name).
+    Accessible.name: placeholderText
+    Accessible.description: placeholderText
 
     background: Rectangle {
         implicitWidth: KLocator.getScaleLength(200)

@@ -9,6 +9,12 @@ Button {
     property int mFontSize: 10
 
     hoverEnabled: true
+    // Reached with Tab (a click does not take the focus), pressed with Space, Enter or Return.
+    focusPolicy: Qt.TabFocus
+    Accessible.role: Accessible.Button
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Accessible.name: mSureStr
     padding: 0
     implicitWidth: Math.max(KLocator.getScaleLength(120),
                             KLocator.getStringWidget(mSureStr, mFontSize, Qt.application.font.family)
@@ -28,5 +34,8 @@ Button {
         color: "#ffffff"
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
+        elide: Text.ElideRight
     }
+
+    KFocusRing {}
 }

@@ -37,7 +37,13 @@ Rectangle {
         mIconPath: "qrc:/sync.png"
         mIconPathHovered: "qrc:/sync_pre.png"
         mText: mSyncBtn.mBtnText
-        onClicked: mSyncBtn.sigClicked()
+        onClicked: {
+            mSyncBtn.sigClicked()
+            // From the keyboard (a click does not take the focus) the popup opens with the focus
+            // on its first entry, and gives it back when it closes.
+            if (activeFocus)
+                mSyncWidget.openWithFocus()
+        }
         onHoveredChanged: {
             if (hovered)
                 mSyncBtn.setSyncWidgetStatus(true)
@@ -66,5 +72,11 @@ Rectangle {
         onSigExited: mCloseTimer.restart()
         onSigClickedDown: mSyncBtn.syncBtnClicked(false)
         onSigClickedUp: mSyncBtn.syncBtnClicked(true)
+        onClosed: {
+            if (mKeyboardOpened)
+                mBtn.forceActiveFocus(Qt.TabFocusReason)
+            mKeyboardOpened = false
+            focus = false
+        }
     }
 }

@@ -11,8 +11,16 @@ Button {
     property color mColorHovered: "#4c84ff"
     property bool mIsTxtCenter: true
     property bool mUnderLine: false
+    // Read by screen readers; the text unless it is only a sign.
+    property string mAccessibleName: mText
 
     hoverEnabled: true
+    // Reached with Tab (a click does not take the focus), pressed with Space, Enter or Return.
+    focusPolicy: Qt.TabFocus
+    Accessible.role: Accessible.Button
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Accessible.name: mAccessibleName
     padding: 0
     // The measured ink width leaves out the side bearings of the first and last glyph.
     implicitWidth: KLocator.getStringWidget(mText, fontSize, Qt.application.font.family)
@@ -28,5 +36,13 @@ Button {
         color: mBtn.hovered ? mBtn.mColorHovered : mBtn.mColor
         horizontalAlignment: mBtn.mIsTxtCenter ? Text.AlignHCenter : Text.AlignLeft
         verticalAlignment: Text.AlignVCenter
+        elide: Text.ElideRight
     }
+
+    // The whole text where the button's width cuts it.
+    ToolTip.visible: hovered && contentItem.truncated
+    ToolTip.delay: 500
+    ToolTip.text: mText
+
+    KFocusRing {}
 }
