@@ -96,7 +96,7 @@ Rectangle {
                 font.pointSize: 11
                 color: "#343434"
             }
-            Text {
+            KElideText {
                 objectName: "currentFunction"
                 width: mLeft.width - KLocator.getScaleLength(40) - x
                 text: mContext.mCurrentFuncStr

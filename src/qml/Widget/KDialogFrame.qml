@@ -97,7 +97,7 @@ Popup {
             width: mDialog.mPanelWidth
             height: KLocator.getScaleLength(56)
 
-            Text {
+            KElideText {
                 id: mTitle
                 objectName: "title"
                 anchors.left: parent.left
