@@ -74,6 +74,9 @@ Rectangle {
         ToolTip.delay: 500
         ToolTip.text: text
 
-        KFocusRing {}
+        // Inside the row: the menu clips at its edges.
+        KFocusRing {
+            mGap: -KLocator.getScaleLength(4)
+        }
     }
 }

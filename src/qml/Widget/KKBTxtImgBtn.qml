@@ -44,7 +44,7 @@ Button {
     // The caption, and the whole function name where the key cuts it.
     ToolTip.visible: hovered && mText !== ""
     ToolTip.delay: 600
-    ToolTip.text: mNameText.truncated ? mText + ": " + mKeyName : mText
+    ToolTip.text: mNameText.truncated ? Accessible.name : mText
 
     // The hover colour marks the frame (and the text): a filled key would hide its text.
     background: Rectangle {

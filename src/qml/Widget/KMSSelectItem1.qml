@@ -124,6 +124,7 @@ Rectangle {
             height: 1
         }
         Column {
+            id: mLabelColumn
             width: mItem.width - mItem.mDotSize - mItem.mLineLength - 2 * mItem.mInterval
                    - mItem.mEditSize
 
@@ -163,5 +164,9 @@ Rectangle {
         onClicked: mItem.sigClicked(String(mItem.mKeyValue))
     }
 
-    KFocusRing {}
+    // Around the names, where the eye is.
+    KFocusRing {
+        mTarget: mLabelColumn
+        mFocusOwner: mItem
+    }
 }

@@ -22,7 +22,7 @@ Button {
     Keys.onEnterPressed: clicked()
     Accessible.name: mAccessibleName
     padding: 0
-    // The measured ink width leaves out the side bearings of the first and last glyph.
+    // The style keeps 2 on each side of the text.
     implicitWidth: KLocator.getStringWidget(mText, fontSize, Qt.application.font.family)
                    + KLocator.getScaleLength(4)
     implicitHeight: KLocator.getStringHeight(mText, fontSize, Qt.application.font.family)
