@@ -241,7 +241,7 @@ Item {
             page.mTop2.refreshView()
             // The rows place their items when they are next drawn.
             wait(50)
-            verify(nick.contentItem.truncated)
+            verify(nick.contentItem.text.endsWith("\u2026"), nick.contentItem.text)
             var sync = page.mTop2.mSycnBtn
             var about = item("aboutButton")
             var nickRight = nick.mapToItem(page, nick.width, 0).x

@@ -99,11 +99,9 @@ Rectangle {
             KElideText {
                 objectName: "currentFunction"
                 width: mLeft.width - KLocator.getScaleLength(40) - x
-                text: mContext.mCurrentFuncStr
-                font.family: Qt.application.font.family
+                mFullText: mContext.mCurrentFuncStr
                 font.pointSize: 11
                 color: "#4c84ff"
-                elide: Text.ElideRight
             }
         }
         Item {

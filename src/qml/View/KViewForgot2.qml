@@ -88,11 +88,11 @@ Column {
 
     Text {
         width: mView.width
-        text: mView.mEmail
+        // The middle of a long address gives way to "…".
+        text: KLocator.elidedTextMiddle(mView.mEmail, font.pointSize, font.family, width)
         font.family: Qt.application.font.family
         font.pointSize: 10
         color: "#343434"
-        elide: Text.ElideMiddle
     }
     KPWDTextField {
         id: mVerifyField

@@ -105,11 +105,9 @@ Popup {
                 anchors.right: mCloseBtn.left
                 anchors.rightMargin: KLocator.getScaleLength(8)
                 anchors.verticalCenter: parent.verticalCenter
-                text: mDialog.mTitleStr
-                font.family: Qt.application.font.family
+                mFullText: mDialog.mTitleStr
                 font.pointSize: 13
                 color: "#343434"
-                elide: Text.ElideRight
             }
             KImgBtn {
                 id: mCloseBtn

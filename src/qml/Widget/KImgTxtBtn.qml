@@ -53,10 +53,10 @@ Button {
             anchors.left: mIcon.right
             anchors.leftMargin: mBtn.mInterval
             anchors.right: parent.right
-            elide: Text.ElideRight
             anchors.verticalCenter: parent.verticalCenter
             visible: mBtn.mText !== ""
-            text: mBtn.mText
+            // Cut with "…" where the button is too narrow (see KElideText).
+            text: KLocator.elidedText(mBtn.mText, mBtn.mFontSize, font.family, width)
             font.family: Qt.application.font.family
             font.pointSize: mBtn.mFontSize
             color: mBtn.hovered ? mBtn.mColorHovered : mBtn.mColor
@@ -64,7 +64,7 @@ Button {
     }
 
     // The whole text where the button's width cuts it.
-    ToolTip.visible: hovered && mLabel.truncated
+    ToolTip.visible: hovered && mLabel.text !== mText
     ToolTip.delay: 500
     ToolTip.text: mText
 

@@ -117,7 +117,7 @@ Rectangle {
         Keys.onReturnPressed: mItem.openDialog()
         Keys.onEnterPressed: mItem.openDialog()
         // The whole path where the box cuts it.
-        ToolTip.visible: mPathArea.containsMouse && mPathText.truncated
+        ToolTip.visible: mPathArea.containsMouse && mPathText.text !== mItem.mPath
         ToolTip.delay: 500
         ToolTip.text: mItem.mPath
 
@@ -128,11 +128,11 @@ Rectangle {
             anchors.leftMargin: KLocator.getScaleLength(8)
             anchors.right: mBrowse.left
             anchors.verticalCenter: parent.verticalCenter
-            text: mItem.mPath
+            // The middle of a long path gives way to "…" (see KElideText).
+            text: KLocator.elidedTextMiddle(mItem.mPath, font.pointSize, font.family, width)
             font.family: Qt.application.font.family
             font.pointSize: 8
             color: "#6f86b9"
-            elide: Text.ElideMiddle
         }
         Text {
             id: mBrowse

@@ -63,14 +63,15 @@ Rectangle {
         }
         contentItem: Text {
             leftPadding: control.indicator.width + KLocator.getScaleLength(10)
-            text: control.text
+            // Cut with "…" where the menu is too narrow (see KElideText).
+            text: KLocator.elidedText(control.text, font.pointSize, font.family,
+                                      width - leftPadding - rightPadding)
             font.family: Qt.application.font.family
             font.pointSize: 10
             color: control.checked || control.hovered ? "#4c84ff" : "#343434"
             verticalAlignment: Text.AlignVCenter
-            elide: Text.ElideRight
         }
-        ToolTip.visible: hovered && contentItem.truncated
+        ToolTip.visible: hovered && contentItem.text !== text
         ToolTip.delay: 500
         ToolTip.text: text
 

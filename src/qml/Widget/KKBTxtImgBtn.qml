@@ -44,7 +44,7 @@ Button {
     // The caption, and the whole function name where the key cuts it.
     ToolTip.visible: hovered && mText !== ""
     ToolTip.delay: 600
-    ToolTip.text: mNameText.truncated ? Accessible.name : mText
+    ToolTip.text: mNameText.text !== mKeyName ? Accessible.name : mText
 
     // The hover colour marks the frame (and the text): a filled key would hide its text.
     background: Rectangle {
@@ -69,7 +69,8 @@ Button {
             id: mNameText
             objectName: "keyName"
             width: parent.width
-            text: mBtn.mKeyName
+            // Two lines at most, the second cut with "…" (see KElideText).
+            text: KLocator.elidedText(mBtn.mKeyName, mBtn.mFontSize, font.family, width, 2)
             font.family: Qt.application.font.family
             font.pointSize: mBtn.mFontSize
             color: mBtn.mIsActive ? mBtn.mTextColorHovered : mBtn.mTextColor
@@ -77,7 +78,6 @@ Button {
             // A word wider than the key is broken too, so that the second line can end in "…".
             wrapMode: Text.Wrap
             maximumLineCount: 2
-            elide: Text.ElideRight
             lineHeight: 0.9
         }
     }

@@ -24,7 +24,7 @@ Rectangle {
     readonly property color mTextColor: mIsSelect || mIsHover ? "#286bfc" : "#9eabc8"
     // Longer names end in "…" at this width (the whole text shows as a tool tip).
     property int mMaxTextWidth: KLocator.getScaleLength(150)
-    readonly property bool mTruncated: mNameText.truncated || mCaptionText.truncated
+    readonly property bool mTruncated: mNameText.text !== mKeyName || mCaptionText.text !== mText
     // The key's caption and its function, as screen readers say it.
     readonly property string mAccessibleName: qsTr("%1: %2").arg(mText).arg(mKeyName)
 
@@ -133,24 +133,23 @@ Rectangle {
                 objectName: "keyName"
                 width: parent.width
                 height: mItem.mNameHeight
-                text: mItem.mKeyName
+                // Cut with "…" beyond the bound (see KElideText).
+                text: KLocator.elidedText(mItem.mKeyName, mItem.mFontSize, font.family, width)
                 font.family: Qt.application.font.family
                 font.pointSize: mItem.mFontSize
                 color: mItem.mTextColor
                 horizontalAlignment: Text.AlignLeft
                 verticalAlignment: Text.AlignVCenter
-                elide: Text.ElideRight
             }
             Text {
                 id: mCaptionText
                 objectName: "keyCaption"
                 width: parent.width
-                text: mItem.mText
+                text: KLocator.elidedText(mItem.mText, mItem.mCaptionFontSize, font.family, width)
                 font.family: Qt.application.font.family
                 font.pointSize: mItem.mCaptionFontSize
                 color: "#959daf"
                 horizontalAlignment: Text.AlignLeft
-                elide: Text.ElideRight
             }
         }
     }

@@ -28,13 +28,13 @@ Button {
         opacity: mBtn.enabled ? 1 : 0.5
     }
     contentItem: Text {
-        text: mBtn.mSureStr
+        // Cut with "…" where the button is too narrow (see KElideText).
+        text: KLocator.elidedText(mBtn.mSureStr, mBtn.mFontSize, font.family, width)
         font.family: Qt.application.font.family
         font.pointSize: mBtn.mFontSize
         color: "#ffffff"
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
-        elide: Text.ElideRight
     }
 
     KFocusRing {}

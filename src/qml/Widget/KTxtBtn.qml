@@ -29,18 +29,18 @@ Button {
 
     background: Item {}
     contentItem: Text {
-        text: mBtn.mText
+        // Cut with "…" where the button is too narrow (see KElideText).
+        text: KLocator.elidedText(mBtn.mText, mBtn.fontSize, font.family, width)
         font.family: Qt.application.font.family
         font.pointSize: mBtn.fontSize
         font.underline: mBtn.mUnderLine
         color: mBtn.hovered ? mBtn.mColorHovered : mBtn.mColor
         horizontalAlignment: mBtn.mIsTxtCenter ? Text.AlignHCenter : Text.AlignLeft
         verticalAlignment: Text.AlignVCenter
-        elide: Text.ElideRight
     }
 
     // The whole text where the button's width cuts it.
-    ToolTip.visible: hovered && contentItem.truncated
+    ToolTip.visible: hovered && contentItem.text !== mText
     ToolTip.delay: 500
     ToolTip.text: mText
 
