@@ -18,6 +18,14 @@ public:
     Q_INVOKABLE int getStringHeight(QString str, int pointSize, QString fontName);
     Q_INVOKABLE int getStringHeight(QString str, int pointSize);
     Q_INVOKABLE int getStringHeight(QString str);
+    // str as a label of that font shows it in width pixels and at most maxLines lines (wrapped at
+    // word boundaries, or anywhere in a word too long for a line): unchanged when it fits, else
+    // cut and ended with "…". Qt Quick's own eliding leaves the ellipsis out when the font
+    // lacks that glyph (the application font does), cutting the text silently.
+    Q_INVOKABLE QString elidedText(QString str, int pointSize, QString fontName, int width,
+                                   int maxLines = 1);
+    // The same on one line with the middle left out (for paths).
+    Q_INVOKABLE QString elidedTextMiddle(QString str, int pointSize, QString fontName, int width);
 
 private:
     float scale = 1.0f;

@@ -59,6 +59,10 @@
         <source>4.Anti-counterfeiting certificates of the product that serves you in many ways</source>
         <translation>4.Anti-counterfeiting certificates of the product that serves you in many ways</translation>
     </message>
+    <message>
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
 </context>
 <context>
     <name>ContextMain</name>
@@ -73,6 +77,51 @@
     <message>
         <source>Starts up automatically at boot</source>
         <translation>Starts up automatically at boot</translation>
+    </message>
+    <message>
+        <source>Connected by Bluetooth</source>
+        <translation>Connected by Bluetooth</translation>
+    </message>
+    <message>
+        <source>Connected by the 2.4G receiver</source>
+        <translation>Connected by the 2.4G receiver</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <translation>Chinese</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+</context>
+<context>
+    <name>ContextMouseCommon</name>
+    <message>
+        <source>Mouse</source>
+        <translation>Mouse</translation>
+    </message>
+    <message>
+        <source>Keyboard</source>
+        <translation>Keyboard</translation>
+    </message>
+</context>
+<context>
+    <name>ContextPair</name>
+    <message>
+        <source>Pair a mouse</source>
+        <translation>Pair a mouse</translation>
+    </message>
+    <message>
+        <source>Pair a keyboard</source>
+        <translation>Pair a keyboard</translation>
+    </message>
+</context>
+<context>
+    <name>ContextPairCommon</name>
+    <message>
+        <source>Back</source>
+        <translation>Back</translation>
     </message>
 </context>
 <context>
@@ -317,6 +366,17 @@
     <message>
         <source>failed</source>
         <translation>failed</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogFrame</name>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
@@ -687,6 +747,10 @@
         <source>File (*)</source>
         <translation>File (*)</translation>
     </message>
+    <message>
+        <source>Choose the path of %1</source>
+        <translation>Choose the path of %1</translation>
+    </message>
 </context>
 <context>
     <name>KItemSensitivity</name>
@@ -747,6 +811,13 @@
     </message>
 </context>
 <context>
+    <name>KKBTxtImgBtn</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
     <name>KMSCommon</name>
     <message>
         <source>3Key</source>
@@ -791,6 +862,13 @@
     <message>
         <source>Back</source>
         <translation>Back</translation>
+    </message>
+</context>
+<context>
+    <name>KMSSelectItem1</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
     </message>
 </context>
 <context>
@@ -1029,6 +1107,17 @@
     </message>
 </context>
 <context>
+    <name>KWindowBar</name>
+    <message>
+        <source>Minimize</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>MCPairMutiThreadWork</name>
     <message>
         <source>Not detected equipment</source>
@@ -1112,6 +1201,10 @@
         <source>Failed to download configuration: %1</source>
         <translation>Failed to download configuration: %1</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
 </context>
 <context>
     <name>PageMainHead</name>
@@ -1138,6 +1231,10 @@
     <message>
         <source>Restore</source>
         <translation>Restore</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Account</translation>
     </message>
 </context>
 <context>

@@ -59,6 +59,10 @@
         <source>4.Anti-counterfeiting certificates of the product that serves you in many ways</source>
         <translation>4.产品防伪多方面服务</translation>
     </message>
+    <message>
+        <source>Back</source>
+        <translation>返回</translation>
+    </message>
 </context>
 <context>
     <name>ContextMain</name>
@@ -73,6 +77,51 @@
     <message>
         <source>Starts up automatically at boot</source>
         <translation>开机自动启动</translation>
+    </message>
+    <message>
+        <source>Connected by Bluetooth</source>
+        <translation>蓝牙连接</translation>
+    </message>
+    <message>
+        <source>Connected by the 2.4G receiver</source>
+        <translation>2.4G接收器连接</translation>
+    </message>
+    <message>
+        <source>Chinese</source>
+        <translation>中文</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>英文</translation>
+    </message>
+</context>
+<context>
+    <name>ContextMouseCommon</name>
+    <message>
+        <source>Mouse</source>
+        <translation>鼠标</translation>
+    </message>
+    <message>
+        <source>Keyboard</source>
+        <translation>键盘</translation>
+    </message>
+</context>
+<context>
+    <name>ContextPair</name>
+    <message>
+        <source>Pair a mouse</source>
+        <translation>鼠标对码</translation>
+    </message>
+    <message>
+        <source>Pair a keyboard</source>
+        <translation>键盘对码</translation>
+    </message>
+</context>
+<context>
+    <name>ContextPairCommon</name>
+    <message>
+        <source>Back</source>
+        <translation>返回</translation>
     </message>
 </context>
 <context>
@@ -317,6 +366,17 @@
     <message>
         <source>failed</source>
         <translation>失败</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>返回</translation>
+    </message>
+</context>
+<context>
+    <name>KDialogFrame</name>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>
@@ -687,6 +747,10 @@
         <source>File (*)</source>
         <translation>文件 (*)</translation>
     </message>
+    <message>
+        <source>Choose the path of %1</source>
+        <translation>选择%1的路径</translation>
+    </message>
 </context>
 <context>
     <name>KItemSensitivity</name>
@@ -747,6 +811,13 @@
     </message>
 </context>
 <context>
+    <name>KKBTxtImgBtn</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
+    </message>
+</context>
+<context>
     <name>KMSCommon</name>
     <message>
         <source>3Key</source>
@@ -791,6 +862,13 @@
     <message>
         <source>Back</source>
         <translation>后退</translation>
+    </message>
+</context>
+<context>
+    <name>KMSSelectItem1</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
     </message>
 </context>
 <context>
@@ -1029,6 +1107,17 @@
     </message>
 </context>
 <context>
+    <name>KWindowBar</name>
+    <message>
+        <source>Minimize</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
     <name>MCPairMutiThreadWork</name>
     <message>
         <source>Not detected equipment</source>
@@ -1112,6 +1201,10 @@
         <source>Failed to download configuration: %1</source>
         <translation>下载失败：%1</translation>
     </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
 </context>
 <context>
     <name>PageMainHead</name>
@@ -1138,6 +1231,10 @@
     <message>
         <source>Restore</source>
         <translation>恢复默认</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>账户</translation>
     </message>
 </context>
 <context>

@@ -36,7 +36,24 @@ Item {
             page.mTipWidget.visible = false
             page.mTop2.sigSyncClicked(false)
             tryCompare(page.mTipText, "text", "下载成功", 5000)
-            wait(450)  // the menu's groups and scroll take 300 ms
+            settle()
+        }
+
+        // The menu's groups and scroll take 300 ms: waits until they have come to rest, however
+        // slowly the machine runs them.
+        function settle() {
+            var menu = page.mMain.mMenuCommon
+            wait(50)
+            tryVerify(function () {
+                if (menu.mScrollSettling)
+                    return false
+                for (var title in menu.mGroups) {
+                    if (!menu.mGroups[title].mSettled)
+                        return false
+                }
+                return true
+            }, 5000, "the menu comes to rest")
+            wait(20)
         }
 
         // Where the checked function and its group's caption stand in the menu.
@@ -73,7 +90,7 @@ Item {
                 KConfigCommon.setKeyValueWithKeyType(2, 5)
                 mouseClick(middle)
                 mouseClick(right)
-                wait(450)
+                settle()
                 download()
                 compare(KConfigCommon.getValueByKeyType(2), 42)
                 compare(KConfigCommon.getCurentKeyType(), 2)

@@ -44,9 +44,20 @@ Item {
             TestBackend.reset()
         }
 
-        // The groups open and close, and the list scrolls, in 300 ms.
+        // The groups open and close, and the list scrolls, in 300 ms: waits until they have,
+        // however slowly the machine runs them.
         function settle() {
-            wait(450)
+            wait(50)
+            tryVerify(function () {
+                if (!menu || menu.mScrollSettling)
+                    return !menu
+                for (var title in menu.mGroups) {
+                    if (!menu.mGroups[title].mSettled)
+                        return false
+                }
+                return true
+            }, 5000, "the menu comes to rest")
+            wait(20)
         }
 
         function click(name) {

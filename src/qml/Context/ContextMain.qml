@@ -96,14 +96,12 @@ Rectangle {
                 font.pointSize: 11
                 color: "#343434"
             }
-            Text {
+            KElideText {
                 objectName: "currentFunction"
                 width: mLeft.width - KLocator.getScaleLength(40) - x
-                text: mContext.mCurrentFuncStr
-                font.family: Qt.application.font.family
+                mFullText: mContext.mCurrentFuncStr
                 font.pointSize: 11
                 color: "#4c84ff"
-                elide: Text.ElideRight
             }
         }
         Item {
@@ -178,6 +176,10 @@ Rectangle {
             mImgPath: mContext.mBleConnect ? "qrc:/connect_ble.png" : "qrc:/connect_24.png"
             mImgPathHovered: mContext.mBleConnect ? "qrc:/connect_ble_pre.png"
                                                   : "qrc:/connect_24_pre.png"
+            // It only shows the connection: named, but not a stop for Tab.
+            focusPolicy: Qt.NoFocus
+            mAccessibleName: mContext.mBleConnect ? qsTr("Connected by Bluetooth")
+                                                  : qsTr("Connected by the 2.4G receiver")
         }
 
         Item {
@@ -209,6 +211,7 @@ Rectangle {
                     height: KLocator.getScaleLength(28)
                     mIconPath: "qrc:/language_zh.png"
                     mIconPathSelected: "qrc:/language_zh_pre.png"
+                    mAccessibleName: qsTr("Chinese")
                     mIsSelected: true
                     onSigOnClicked: mContext.changeLanguage("zh")
                 }
@@ -219,6 +222,7 @@ Rectangle {
                     height: KLocator.getScaleLength(28)
                     mIconPath: "qrc:/language_en.png"
                     mIconPathSelected: "qrc:/language_en_pre.png"
+                    mAccessibleName: qsTr("English")
                     onSigOnClicked: mContext.changeLanguage("en")
                 }
             }

@@ -104,6 +104,7 @@ Rectangle {
             height: KLocator.getScaleLength(44)
             mIconPath: "qrc:/device_ms.png"
             mIconPathSelected: "qrc:/device_ms_pre.png"
+            mAccessibleName: qsTr("Mouse")
             mIsSelected: true
             onSigOnClicked: mContext.setDeviceFunction(true)
         }
@@ -114,6 +115,7 @@ Rectangle {
             height: KLocator.getScaleLength(44)
             mIconPath: "qrc:/device_kb.png"
             mIconPathSelected: "qrc:/device_kb_pre.png"
+            mAccessibleName: qsTr("Keyboard")
             onSigOnClicked: mContext.setDeviceFunction(false)
         }
     }

@@ -34,6 +34,7 @@ Rectangle {
             height: KLocator.getScaleLength(240)
             mImgPath: KTranslator.getPngUrl("qrc:/pair/pair_mouse.png")
             mImgPathHovered: KTranslator.getPngUrl("qrc:/pair/pair_mouse_sel.png")
+            mAccessibleName: qsTr("Pair a mouse")
             onClicked: mContext.showPage(1)
         }
         KImgBtn {
@@ -43,6 +44,7 @@ Rectangle {
             height: KLocator.getScaleLength(240)
             mImgPath: KTranslator.getPngUrl("qrc:/pair/pair_kb.png")
             mImgPathHovered: KTranslator.getPngUrl("qrc:/pair/pair_kb_sel.png")
+            mAccessibleName: qsTr("Pair a keyboard")
             onClicked: mContext.showPage(2)
         }
     }

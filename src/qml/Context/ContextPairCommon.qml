@@ -102,6 +102,7 @@ Rectangle {
         height: KLocator.getScaleLength(32)
         mImgPath: "qrc:/Return.png"
         mImgPathHovered: "qrc:/Return.png"
+        mAccessibleName: qsTr("Back")
         onClicked: mContext.sigBack()
     }
 

@@ -12,6 +12,7 @@ KDialogFrame {
     objectName: "dialogDriverFix"
     mTitleStr: qsTr("Failed to open Driver")
     mPanelWidth: KLocator.getScaleLength(440)
+    mInitialFocusItem: mLink
 
     Text {
         width: mDialog.mBodyWidth

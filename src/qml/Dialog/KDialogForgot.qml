@@ -57,10 +57,20 @@ KDialogFrame {
             mView5.visible = true
             break
         }
+        focusView()
+    }
+
+    // The focus follows the view shown: its first field, or its button.
+    function focusView() {
+        var views = { 1: mView1, 2: mView2, 3: mView3, 5: mView5 }
+        mInitialFocusItem = views[mPage] ? views[mPage].mInitialFocusItem : null
+        if (visible || mShowing)
+            focusInitialItem()
     }
 
     objectName: "dialogForgot"
     mTitleStr: qsTr("Forget password")
+    mInitialFocusItem: mView1.mInitialFocusItem
     mTitleIndent: mBackBtn.visible ? mBackBtn.width + KLocator.getScaleLength(8) : 0
     onAboutToShow: refreshView()
 
@@ -74,6 +84,7 @@ KDialogFrame {
         visible: mDialog.mPage !== 1
         fontSize: 13
         mText: "<"
+        mAccessibleName: qsTr("Back")
         mColor: "#959daf"
         mColorHovered: "#4c84ff"
     }

@@ -8,6 +8,7 @@ KDialogFrame {
 
     objectName: "dialogLanguageTips"
     mTitleStr: qsTr("语言已更换，请重启驱动")
+    mInitialFocusItem: mRestartLink
     mPanelWidth: Math.max(KLocator.getScaleLength(400),
                           KLocator.getStringWidget(mTitleStr, 13, Qt.application.font.family)
                           + KLocator.getScaleLength(100))
@@ -17,6 +18,7 @@ KDialogFrame {
         height: KLocator.getScaleLength(48)
 
         KTxtBtn {
+            id: mRestartLink
             objectName: "restartLink"
             anchors.centerIn: parent
             fontSize: 11

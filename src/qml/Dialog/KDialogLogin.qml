@@ -46,7 +46,7 @@ KDialogFrame {
 
     objectName: "dialogLogin"
     mTitleStr: qsTr("LogIn")
-    onAboutToShow: mUserNameField.forceActiveFocus()
+    mInitialFocusItem: mUserNameField
 
     KNetLogin {
         id: mLogin

@@ -10,6 +10,7 @@ KDialogFrame {
 
     objectName: "dialogReDefault"
     mTitleStr: qsTr("Restore")
+    mInitialFocusItem: mSureBtn
 
     Text {
         width: mDialog.mBodyWidth
@@ -25,6 +26,7 @@ KDialogFrame {
         height: KLocator.getScaleLength(6)
     }
     KSureBtn {
+        id: mSureBtn
         objectName: "sureButton"
         width: mDialog.mBodyWidth
         onClicked: {

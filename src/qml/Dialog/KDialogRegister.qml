@@ -62,7 +62,7 @@ KDialogFrame {
 
     objectName: "dialogRegister"
     mTitleStr: qsTr("Register")
-    onAboutToShow: mNickNameField.forceActiveFocus()
+    mInitialFocusItem: mNickNameField
 
     KNetRegister {
         id: mRegister

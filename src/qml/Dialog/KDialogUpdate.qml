@@ -22,12 +22,14 @@ KDialogFrame {
 
     objectName: "dialogUpdate"
     mTitleStr: qsTr("New version")
+    mInitialFocusItem: mLink
 
     Item {
         width: mDialog.mBodyWidth
         height: KLocator.getScaleLength(60)
 
         KTxtBtn {
+            id: mLink
             objectName: "downloadLink"
             anchors.centerIn: parent
             fontSize: 11

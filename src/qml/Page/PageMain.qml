@@ -146,8 +146,8 @@ Rectangle {
             id: mTop2
             objectName: "pageMainHead"
             anchors.left: parent.left
-            anchors.right: mTopWidget.mButtons.left
-            anchors.rightMargin: KLocator.getScaleLength(12)
+            anchors.right: parent.right
+            anchors.rightMargin: mTopWidget.mButtonsRoom + KLocator.getScaleLength(12)
             anchors.top: parent.top
             anchors.bottom: parent.bottom
             mCurrentContext: mPage.mCurrentContext
@@ -336,6 +336,18 @@ Rectangle {
         Text {
             id: mAccessClose
             objectName: "accessNoticeClose"
+            // A button for the keyboard too.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Close")
+            Accessible.onPressAction: activate()
+            Keys.onSpacePressed: activate()
+            Keys.onReturnPressed: activate()
+            Keys.onEnterPressed: activate()
+            KFocusRing {}
+            function activate() {
+                mAccessNotice.dismissed = true
+            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.top: parent.top
@@ -346,7 +358,7 @@ Rectangle {
             MouseArea {
                 anchors.fill: parent
                 anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: mAccessNotice.dismissed = true
+                onClicked: mAccessClose.activate()
             }
         }
     }
@@ -393,6 +405,19 @@ Rectangle {
         Text {
             id: mNoticeClose
             objectName: "deviceNoticeClose"
+            // A button for the keyboard too.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Close")
+            Accessible.onPressAction: activate()
+            Keys.onSpacePressed: activate()
+            Keys.onReturnPressed: activate()
+            Keys.onEnterPressed: activate()
+            KFocusRing {}
+            function activate() {
+                KDeviceHook.dismissDeviceNotice()
+                mDeviceNotice.text = ""
+            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.verticalCenter: parent.verticalCenter
@@ -402,10 +427,7 @@ Rectangle {
             MouseArea {
                 anchors.fill: parent
                 anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: {
-                    KDeviceHook.dismissDeviceNotice()
-                    mDeviceNotice.text = ""
-                }
+                onClicked: mNoticeClose.activate()
             }
         }
     }
@@ -453,6 +475,19 @@ Rectangle {
         Text {
             id: mFunctionNoticeClose
             objectName: "functionNoticeClose"
+            // A button for the keyboard too.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Close")
+            Accessible.onPressAction: activate()
+            Keys.onSpacePressed: activate()
+            Keys.onReturnPressed: activate()
+            Keys.onEnterPressed: activate()
+            KFocusRing {}
+            function activate() {
+                KWinSimulator.dismissFunctionNotice()
+                mFunctionNotice.text = ""
+            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.verticalCenter: parent.verticalCenter
@@ -462,10 +497,7 @@ Rectangle {
             MouseArea {
                 anchors.fill: parent
                 anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: {
-                    KWinSimulator.dismissFunctionNotice()
-                    mFunctionNotice.text = ""
-                }
+                onClicked: mFunctionNoticeClose.activate()
             }
         }
     }
@@ -515,6 +547,19 @@ Rectangle {
         Text {
             id: mSettingsNoticeClose
             objectName: "settingsNoticeClose"
+            // A button for the keyboard too.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Close")
+            Accessible.onPressAction: activate()
+            Keys.onSpacePressed: activate()
+            Keys.onReturnPressed: activate()
+            Keys.onEnterPressed: activate()
+            KFocusRing {}
+            function activate() {
+                KConfigCommon.dismissSaveNotice()
+                mSettingsNotice.text = ""
+            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.verticalCenter: parent.verticalCenter
@@ -524,10 +569,7 @@ Rectangle {
             MouseArea {
                 anchors.fill: parent
                 anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: {
-                    KConfigCommon.dismissSaveNotice()
-                    mSettingsNotice.text = ""
-                }
+                onClicked: mSettingsNoticeClose.activate()
             }
         }
     }

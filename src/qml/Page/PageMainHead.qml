@@ -21,6 +21,10 @@ Item {
     property alias mPairBtn: mPairBtn
     property alias mFunctionBtn: mFunctionBtn
     property alias mDefaultBtn: mDefaultBtn
+    // The room the nickname may take: a longer one ends in "…" before the buttons on the right.
+    readonly property int mNickNameRoom: mRight.x - mLeft.x - KLocator.getScaleLength(24)
+                                         - mHeadImg.width - mSycnBtn.width - mAboutBtn.width
+                                         - 2 - 5 * mLeft.spacing
 
     signal sigLoginClicked()
     signal sigAboutClicked()
@@ -52,6 +56,7 @@ Item {
             height: KLocator.getScaleLength(32)
             mIconPath: "qrc:/headImg_login.png"
             mIconPathSelected: "qrc:/headImg_login_pre.png"
+            mAccessibleName: qsTr("Account")
             onSigOnClicked: {
                 setStatus(mContent.mIsLogin)
                 mContent.sigLoginClicked()
@@ -61,6 +66,7 @@ Item {
             id: mNickName
             objectName: "nickName"
             anchors.verticalCenter: parent.verticalCenter
+            width: Math.max(0, Math.min(implicitWidth, mContent.mNickNameRoom))
             mText: mContent.mNickNameStr
             mColor: "#ffffff"
             mColorHovered: "#4c84ff"

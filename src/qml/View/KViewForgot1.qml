@@ -13,6 +13,9 @@ Column {
     // The address of the request in flight, reported on success.
     property string mSentEmail: ""
 
+    // Takes the focus when the view is shown.
+    property Item mInitialFocusItem: mEmailField
+
     signal sigSendSuccess(string email)
 
     function showText(txt) {

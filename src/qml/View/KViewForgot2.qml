@@ -19,6 +19,9 @@ Column {
     property alias mTip: mTipLine.mTip
     property string mSecStr: qsTr("s")
 
+    // Takes the focus when the view is shown.
+    property Item mInitialFocusItem: mVerifyField
+
     signal sigVerifySuccess(string email, string code)
 
     function showText(txt) {
@@ -87,11 +90,11 @@ Column {
 
     Text {
         width: mView.width
-        text: mView.mEmail
+        // The middle of a long address gives way to "…".
+        text: KLocator.elidedTextMiddle(mView.mEmail, font.pointSize, font.family, width)
         font.family: Qt.application.font.family
         font.pointSize: 10
         color: "#343434"
-        elide: Text.ElideMiddle
     }
     KPWDTextField {
         id: mVerifyField

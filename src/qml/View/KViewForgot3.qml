@@ -15,6 +15,9 @@ Column {
     property alias mRePwdField: mRePwdField
     property alias mTip: mTipLine.mTip
 
+    // Takes the focus when the view is shown.
+    property Item mInitialFocusItem: mPwdField
+
     signal sigChangeResult(bool status)
 
     function showText(txt) {

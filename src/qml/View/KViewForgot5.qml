@@ -5,6 +5,9 @@ import "qrc:/Widget"
 Column {
     id: mView
 
+    // Takes the focus when the view is shown.
+    property Item mInitialFocusItem: mSureBtn
+
     signal sigClose()
 
     spacing: KLocator.getScaleLength(10)
@@ -29,6 +32,7 @@ Column {
         height: KLocator.getScaleLength(6)
     }
     KSureBtn {
+        id: mSureBtn
         objectName: "sureButton"
         width: mView.width
         onClicked: mView.sigClose()

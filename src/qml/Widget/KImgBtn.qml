@@ -9,8 +9,16 @@ Button {
     property url mImgPathHovered: ""
     property int mBorderWidth: 0
     property color mBorderColor: "transparent"
+    // What the picture says, for screen readers.
+    property string mAccessibleName: ""
 
     hoverEnabled: true
+    // Reached with Tab (a click does not take the focus), pressed with Space, Enter or Return.
+    focusPolicy: Qt.TabFocus
+    Accessible.role: Accessible.Button
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Accessible.name: mAccessibleName
     padding: 0
     implicitWidth: mImg.implicitWidth
     implicitHeight: mImg.implicitHeight
@@ -28,4 +36,6 @@ Button {
         smooth: true
         mipmap: true
     }
+
+    KFocusRing {}
 }

@@ -8,6 +8,8 @@ Button {
     property url mIconPath: ""
     property url mIconPathSelected: ""
     property bool mIsSelected: false
+    // What the picture says, for screen readers.
+    property string mAccessibleName: ""
 
     signal sigOnClicked(bool status)
 
@@ -16,6 +18,14 @@ Button {
     }
 
     hoverEnabled: true
+    // Reached with Tab (a click does not take the focus), pressed with Space, Enter or Return.
+    focusPolicy: Qt.TabFocus
+    Accessible.role: Accessible.Button
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Accessible.name: mAccessibleName
+    Accessible.checkable: true
+    Accessible.checked: mIsSelected
     padding: 0
     implicitWidth: mImg.implicitWidth
     implicitHeight: mImg.implicitHeight
@@ -32,4 +42,6 @@ Button {
         smooth: true
         mipmap: true
     }
+
+    KFocusRing {}
 }

@@ -16,9 +16,20 @@ Button {
     property int mInterval: KLocator.getScaleLength(6)
     // The icon item, for widgets that animate it.
     property alias mIcon: mIcon
+    // Read by screen readers; the text unless the icon says more.
+    property string mAccessibleName: mText
 
     hoverEnabled: true
+    // Reached with Tab (a click does not take the focus), pressed with Space, Enter or Return.
+    focusPolicy: Qt.TabFocus
+    Accessible.role: Accessible.Button
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Accessible.name: mAccessibleName
     padding: 0
+    // The style adds 2 on each side; the width above holds icon and text exactly.
+    leftPadding: 0
+    rightPadding: 0
     implicitWidth: mIconWidth + (mText === "" ? 0 : mInterval
                                  + KLocator.getStringWidget(mText, mFontSize, Qt.application.font.family))
     implicitHeight: Math.max(mIconHeight,
@@ -38,14 +49,24 @@ Button {
             mipmap: true
         }
         Text {
+            id: mLabel
             anchors.left: mIcon.right
             anchors.leftMargin: mBtn.mInterval
+            anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
             visible: mBtn.mText !== ""
-            text: mBtn.mText
+            // Cut with "…" where the button is too narrow (see KElideText).
+            text: KLocator.elidedText(mBtn.mText, mBtn.mFontSize, font.family, width)
             font.family: Qt.application.font.family
             font.pointSize: mBtn.mFontSize
             color: mBtn.hovered ? mBtn.mColorHovered : mBtn.mColor
         }
     }
+
+    // The whole text where the button's width cuts it.
+    ToolTip.visible: hovered && mLabel.text !== mText
+    ToolTip.delay: 500
+    ToolTip.text: mText
+
+    KFocusRing {}
 }

@@ -13,6 +13,24 @@ Rectangle {
     signal sigStatusChange(bool status)
 
     color: "transparent"
+    // Tab reaches it, Space, Enter or Return toggles it.
+    activeFocusOnTab: true
+    Accessible.role: Accessible.CheckBox
+    Accessible.name: mText
+    Accessible.checkable: true
+    Accessible.checked: mIsChecked
+    Accessible.onToggleAction: toggle()
+    Accessible.onPressAction: toggle()
+    Keys.onSpacePressed: toggle()
+    Keys.onReturnPressed: toggle()
+    Keys.onEnterPressed: toggle()
+
+    function toggle() {
+        mIsChecked = !mIsChecked
+        sigStatusChange(mIsChecked)
+    }
+
+    KFocusRing {}
     implicitWidth: mRow.implicitWidth
     implicitHeight: mRow.implicitHeight
 
@@ -64,9 +82,6 @@ Rectangle {
     MouseArea {
         anchors.fill: parent
         cursorShape: Qt.PointingHandCursor
-        onClicked: {
-            mSwitch.mIsChecked = !mSwitch.mIsChecked
-            mSwitch.sigStatusChange(mSwitch.mIsChecked)
-        }
+        onClicked: mSwitch.toggle()
     }
 }

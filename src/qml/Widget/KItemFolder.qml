@@ -1,5 +1,6 @@
 import QtQuick 2.15
 import QtQuick.Dialogs 1.3
+import QtQuick.Controls 2.15
 
 // A function that needs a path (play a sound, launch a program, open a file or a folder): the
 // radio item and, under it, a box with the path stored for the current key. Clicking the box opens
@@ -146,18 +147,33 @@ Rectangle {
         border.width: 1
         border.color: mPathArea.containsMouse ? "#4c84ff" : "#edeff4"
         clip: true
+        // The box is a button for the keyboard too: Tab reaches it, Space, Enter or Return
+        // opens the file dialog.
+        activeFocusOnTab: true
+        Accessible.role: Accessible.Button
+        Accessible.name: qsTr("Choose the path of %1").arg(mItem.caption())
+        Accessible.description: mItem.mPath
+        Accessible.onPressAction: mItem.openDialog()
+        Keys.onSpacePressed: mItem.openDialog()
+        Keys.onReturnPressed: mItem.openDialog()
+        Keys.onEnterPressed: mItem.openDialog()
+        // The whole path where the box cuts it.
+        ToolTip.visible: mPathArea.containsMouse && mPathText.text !== mItem.mPath
+        ToolTip.delay: 500
+        ToolTip.text: mItem.mPath
 
         Text {
+            id: mPathText
             objectName: "pathText"
             anchors.left: parent.left
             anchors.leftMargin: KLocator.getScaleLength(8)
             anchors.right: mBrowse.left
             anchors.verticalCenter: parent.verticalCenter
-            text: mItem.mPath
+            // The middle of a long path gives way to "…" (see KElideText).
+            text: KLocator.elidedTextMiddle(mItem.mPath, font.pointSize, font.family, width)
             font.family: Qt.application.font.family
             font.pointSize: 8
             color: "#6f86b9"
-            elide: Text.ElideMiddle
         }
         Text {
             id: mBrowse
@@ -177,6 +193,9 @@ Rectangle {
             cursorShape: Qt.PointingHandCursor
             onClicked: mItem.openDialog()
         }
+    }
+    KFocusRing {
+        mTarget: mPathRect
     }
 
     FileDialog {

@@ -29,6 +29,18 @@ Rectangle {
         text: mItem.mFuncName
         ButtonGroup.group: mItem.mBtnGroup
         onClicked: mItem.sigClicked(mItem.mFuncValue)
+        // Reached with Tab, checked with Space, Enter or Return.
+        focusPolicy: Qt.TabFocus
+        Accessible.role: Accessible.RadioButton
+        Accessible.name: mItem.mFuncName
+        Keys.onReturnPressed: {
+            checked = true
+            clicked()
+        }
+        Keys.onEnterPressed: {
+            checked = true
+            clicked()
+        }
 
         indicator: Rectangle {
             x: KLocator.getScaleLength(32)
@@ -51,12 +63,21 @@ Rectangle {
         }
         contentItem: Text {
             leftPadding: control.indicator.width + KLocator.getScaleLength(10)
-            text: control.text
+            // Cut with "…" where the menu is too narrow (see KElideText).
+            text: KLocator.elidedText(control.text, font.pointSize, font.family,
+                                      width - leftPadding - rightPadding)
             font.family: Qt.application.font.family
             font.pointSize: 10
             color: control.checked || control.hovered ? "#4c84ff" : "#343434"
             verticalAlignment: Text.AlignVCenter
-            elide: Text.ElideRight
+        }
+        ToolTip.visible: hovered && contentItem.text !== text
+        ToolTip.delay: 500
+        ToolTip.text: text
+
+        // Inside the row: the menu clips at its edges.
+        KFocusRing {
+            mGap: -KLocator.getScaleLength(4)
         }
     }
 }

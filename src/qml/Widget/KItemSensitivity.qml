@@ -79,6 +79,11 @@ Rectangle {
             snapMode: Slider.SnapAlways
             value: 10
             onMoved: KMouseSensitivity.setSensitivity(value)
+            // The arrow keys move it as the pointer does.
+            focusPolicy: Qt.TabFocus
+            Accessible.name: mItem.mFuncName
+
+            KFocusRing {}
 
             background: Rectangle {
                 x: control.leftPadding

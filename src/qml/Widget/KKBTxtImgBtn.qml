@@ -34,9 +34,17 @@ Button {
     implicitWidth: KLocator.getScaleLength(84)
     implicitHeight: KLocator.getScaleLength(70)
 
+    // Tab reaches the key, Space, Enter or Return selects it.
+    focusPolicy: Qt.TabFocus
+    Accessible.role: Accessible.Button
+    Accessible.name: qsTr("%1: %2").arg(mText).arg(mKeyName)
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+
+    // The caption, and the whole function name where the key cuts it.
     ToolTip.visible: hovered && mText !== ""
     ToolTip.delay: 600
-    ToolTip.text: mText
+    ToolTip.text: mNameText.text !== mKeyName ? Accessible.name : mText
 
     // The hover colour marks the frame (and the text): a filled key would hide its text.
     background: Rectangle {
@@ -58,17 +66,21 @@ Button {
         }
         // Long function names take a second line.
         Text {
+            id: mNameText
             objectName: "keyName"
             width: parent.width
-            text: mBtn.mKeyName
+            // Two lines at most, the second cut with "…" (see KElideText).
+            text: KLocator.elidedText(mBtn.mKeyName, mBtn.mFontSize, font.family, width, 2)
             font.family: Qt.application.font.family
             font.pointSize: mBtn.mFontSize
             color: mBtn.mIsActive ? mBtn.mTextColorHovered : mBtn.mTextColor
             horizontalAlignment: Text.AlignHCenter
-            wrapMode: Text.WordWrap
+            // A word wider than the key is broken too, so that the second line can end in "…".
+            wrapMode: Text.Wrap
             maximumLineCount: 2
-            elide: Text.ElideRight
             lineHeight: 0.9
         }
     }
+
+    KFocusRing {}
 }

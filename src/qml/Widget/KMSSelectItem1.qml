@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import QtQuick.Controls 2.15
 
 // The label of one mouse key, drawn from left to right: a dot on the key, a line, the edit mark
 // and the name of the function assigned to the key, with the key's caption under it. It is placed
@@ -21,6 +22,11 @@ Rectangle {
     readonly property int mEditSize: KLocator.getScaleLength(14)
     readonly property int mNameHeight: KLocator.getScaleLength(20)
     readonly property color mTextColor: mIsSelect || mIsHover ? "#286bfc" : "#9eabc8"
+    // Longer names end in "…" at this width (the whole text shows as a tool tip).
+    property int mMaxTextWidth: KLocator.getScaleLength(150)
+    readonly property bool mTruncated: mNameText.text !== mKeyName || mCaptionText.text !== mText
+    // The key's caption and its function, as screen readers say it.
+    readonly property string mAccessibleName: qsTr("%1: %2").arg(mText).arg(mKeyName)
 
     signal sigClicked(string keyValue)
 
@@ -39,8 +45,9 @@ Rectangle {
     // The width follows the texts so that the line and the box fit them.
     function setViewWidget() {
         var family = Qt.application.font.family
-        var textWidth = Math.max(KLocator.getStringWidget(mKeyName, mFontSize, family),
-                                 KLocator.getStringWidget(mText, mCaptionFontSize, family))
+        var textWidth = Math.min(mMaxTextWidth,
+                                 Math.max(KLocator.getStringWidget(mKeyName, mFontSize, family),
+                                          KLocator.getStringWidget(mText, mCaptionFontSize, family)))
         width = mDotSize + mLineLength + 2 * mInterval + mEditSize + textWidth
                 + KLocator.getScaleLength(4)
     }
@@ -50,6 +57,18 @@ Rectangle {
 
     color: "transparent"
     height: mNameHeight + KLocator.getScaleLength(16)
+    // A key of the picture is a button for the keyboard too: Tab reaches it, Space, Enter or
+    // Return selects it.
+    activeFocusOnTab: visible
+    Accessible.role: Accessible.Button
+    Accessible.name: mAccessibleName
+    Accessible.onPressAction: sigClicked(String(mKeyValue))
+    Keys.onSpacePressed: sigClicked(String(mKeyValue))
+    Keys.onReturnPressed: sigClicked(String(mKeyValue))
+    Keys.onEnterPressed: sigClicked(String(mKeyValue))
+    ToolTip.visible: mIsHover && mTruncated
+    ToolTip.delay: 500
+    ToolTip.text: mAccessibleName
     LayoutMirroring.enabled: mIsMirrored
     LayoutMirroring.childrenInherit: true
 
@@ -105,14 +124,17 @@ Rectangle {
             height: 1
         }
         Column {
+            id: mLabelColumn
             width: mItem.width - mItem.mDotSize - mItem.mLineLength - 2 * mItem.mInterval
                    - mItem.mEditSize
 
             Text {
+                id: mNameText
                 objectName: "keyName"
                 width: parent.width
                 height: mItem.mNameHeight
-                text: mItem.mKeyName
+                // Cut with "…" beyond the bound (see KElideText).
+                text: KLocator.elidedText(mItem.mKeyName, mItem.mFontSize, font.family, width)
                 font.family: Qt.application.font.family
                 font.pointSize: mItem.mFontSize
                 color: mItem.mTextColor
@@ -120,9 +142,10 @@ Rectangle {
                 verticalAlignment: Text.AlignVCenter
             }
             Text {
+                id: mCaptionText
                 objectName: "keyCaption"
                 width: parent.width
-                text: mItem.mText
+                text: KLocator.elidedText(mItem.mText, mItem.mCaptionFontSize, font.family, width)
                 font.family: Qt.application.font.family
                 font.pointSize: mItem.mCaptionFontSize
                 color: "#959daf"
@@ -138,5 +161,11 @@ Rectangle {
         onEntered: mItem.mIsHover = true
         onExited: mItem.mIsHover = false
         onClicked: mItem.sigClicked(String(mItem.mKeyValue))
+    }
+
+    // Around the names, where the eye is.
+    KFocusRing {
+        mTarget: mLabelColumn
+        mFocusOwner: mItem
     }
 }

@@ -51,6 +51,10 @@ TextField {
     font.family: Qt.application.font.family
     font.pointSize: 10
     verticalAlignment: TextInput.AlignVCenter
+    // Named by its placeholder (for password fields the toolkit offers it as the description
+    // only, never a name).
+    Accessible.name: placeholderText
+    Accessible.description: placeholderText
 
     Keys.onPressed: {
         mTextBefore = text

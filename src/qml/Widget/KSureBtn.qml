@@ -14,6 +14,12 @@ Button {
     enabled: !mBusy
 
     hoverEnabled: true
+    // Reached with Tab (a click does not take the focus), pressed with Space, Enter or Return.
+    focusPolicy: Qt.TabFocus
+    Accessible.role: Accessible.Button
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+    Accessible.name: mSureStr
     padding: 0
     implicitWidth: Math.max(KLocator.getScaleLength(120),
                             KLocator.getStringWidget(mSureStr, mFontSize, Qt.application.font.family)
@@ -28,6 +34,7 @@ Button {
     }
     contentItem: Item {
         Row {
+            id: mRow
             anchors.centerIn: parent
             spacing: KLocator.getScaleLength(8)
 
@@ -62,7 +69,12 @@ Button {
             }
             Text {
                 id: mLabel
-                text: mBtn.mSureStr
+                // Cut with "…" where the button is too narrow (see KElideText).
+                width: Math.min(KLocator.getStringWidget(mBtn.mSureStr, mBtn.mFontSize,
+                                                         font.family),
+                                mBtn.availableWidth
+                                - (mSpinner.visible ? mSpinner.width + mRow.spacing : 0))
+                text: KLocator.elidedText(mBtn.mSureStr, mBtn.mFontSize, font.family, width)
                 font.family: Qt.application.font.family
                 font.pointSize: mBtn.mFontSize
                 color: "#ffffff"
@@ -71,4 +83,6 @@ Button {
             }
         }
     }
+
+    KFocusRing {}
 }

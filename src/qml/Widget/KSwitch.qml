@@ -10,6 +10,16 @@ Switch {
     property color mColorSelected: "#4c84ff"
     property int mDuration: 200
 
+    // Reached with Tab and toggled with Space, Enter or Return; the owner gives the name.
+    focusPolicy: Qt.TabFocus
+    Keys.onReturnPressed: {
+        toggle()
+        toggled()
+    }
+    Keys.onEnterPressed: {
+        toggle()
+        toggled()
+    }
     padding: 0
     spacing: 0
     implicitWidth: KLocator.getScaleLength(36)
@@ -45,4 +55,8 @@ Switch {
         }
     }
     contentItem: Item {}
+
+    KFocusRing {
+        radius: height / 2
+    }
 }

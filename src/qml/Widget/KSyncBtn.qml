@@ -48,8 +48,15 @@ Rectangle {
         mText: mSyncBtn.mBtnText
         onClicked: {
             mSyncBtn.mPinned = true
-            mSyncBtn.setSyncWidgetStatus(true)
-            mSyncWidget.forceActiveFocus()
+            // From the keyboard (a click does not take the focus) the popup opens with the focus
+            // on its first entry, and gives it back when it closes; opened by a click it takes
+            // the focus itself, so that Escape closes it.
+            if (activeFocus) {
+                mSyncWidget.openWithFocus()
+            } else {
+                mSyncBtn.setSyncWidgetStatus(true)
+                mSyncWidget.forceActiveFocus()
+            }
             mSyncBtn.sigClicked()
         }
         onHoveredChanged: {
@@ -79,8 +86,14 @@ Rectangle {
         height: mSyncBtn.mTipHeight
         mBusy: mSyncBtn.mBusy
         onSigExited: mCloseTimer.restart()
-        onClosed: mSyncBtn.mPinned = false
         onSigClickedDown: mSyncBtn.syncBtnClicked(false)
         onSigClickedUp: mSyncBtn.syncBtnClicked(true)
+        onClosed: {
+            mSyncBtn.mPinned = false
+            if (mKeyboardOpened)
+                mBtn.forceActiveFocus(Qt.TabFocusReason)
+            mKeyboardOpened = false
+            focus = false
+        }
     }
 }

@@ -12,9 +12,19 @@ Popup {
     // Height of the arrow at the top of the background picture.
     readonly property int mArrowHeight: KLocator.getScaleLength(8)
 
+    // Opened from the keyboard: the focus is inside until it closes.
+    property bool mKeyboardOpened: false
+
     signal sigExited()
     signal sigClickedDown()
     signal sigClickedUp()
+
+    function openWithFocus() {
+        mKeyboardOpened = true
+        focus = true
+        open()
+        mDownBtn.forceActiveFocus(Qt.TabFocusReason)
+    }
 
     padding: 0
     // Kept inside the window even when the button sits near its edge.
@@ -50,6 +60,7 @@ Popup {
             anchors.rightMargin: KLocator.getScaleLength(12)
 
             KTxtBtn {
+                id: mDownBtn
                 objectName: "syncDown"
                 enabled: !mSyncWidget.mBusy
                 width: parent.width
@@ -58,6 +69,8 @@ Popup {
                 mColor: "#959daf"
                 mColorHovered: "#4c84ff"
                 onClicked: mSyncWidget.sigClickedDown()
+                KeyNavigation.down: mUpBtn
+                KeyNavigation.tab: mUpBtn
             }
             Rectangle {
                 width: parent.width
@@ -65,6 +78,7 @@ Popup {
                 color: "#2e323b"
             }
             KTxtBtn {
+                id: mUpBtn
                 objectName: "syncUp"
                 enabled: !mSyncWidget.mBusy
                 width: parent.width
@@ -73,6 +87,8 @@ Popup {
                 mColor: "#959daf"
                 mColorHovered: "#4c84ff"
                 onClicked: mSyncWidget.sigClickedUp()
+                KeyNavigation.up: mDownBtn
+                KeyNavigation.tab: mDownBtn
             }
         }
     }

@@ -32,6 +32,7 @@ Rectangle {
             mBackgroundColor: mTxtSwitch.mBackgroundColor
             mColor: mTxtSwitch.mColor
             mColorSelected: mTxtSwitch.mColorSelected
+            Accessible.name: mTxtSwitch.mText
             onToggled: mTxtSwitch.sigToggled(checked)
         }
         Text {

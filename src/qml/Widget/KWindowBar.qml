@@ -1,7 +1,7 @@
 import QtQuick 2.15
 
 // The dark top bar of the pages, with the minimise and close buttons at its right end. Other
-// content goes into the bar (mButtons marks where the window buttons begin).
+// content goes into the bar (mButtonsRoom is the room the window buttons take at its right end).
 Rectangle {
     id: mBar
 
@@ -12,6 +12,16 @@ Rectangle {
 
     height: KLocator.getScaleLength(56)
     color: "#23262d"
+
+    // The bar's own content goes into mContentArea, ahead of the window buttons in the Tab order;
+    // it keeps clear of the buttons by mButtonsRoom.
+    default property alias mContent: mContentArea.data
+    readonly property int mButtonsRoom: mButtons.width + mButtons.anchors.rightMargin
+
+    Item {
+        id: mContentArea
+        anchors.fill: parent
+    }
 
     Row {
         id: mButtons
@@ -26,6 +36,7 @@ Rectangle {
             height: KLocator.getScaleLength(28)
             mImgPath: "qrc:/mini.png"
             mImgPathHovered: "qrc:/mini_hover.png"
+            mAccessibleName: qsTr("Minimize")
             onClicked: mBar.sigHide()
         }
         KImgBtn {
@@ -34,6 +45,7 @@ Rectangle {
             height: KLocator.getScaleLength(28)
             mImgPath: "qrc:/close.png"
             mImgPathHovered: "qrc:/close_hover.png"
+            mAccessibleName: qsTr("Close")
             onClicked: mBar.sigClose()
         }
     }
