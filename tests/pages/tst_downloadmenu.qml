@@ -33,7 +33,9 @@ Item {
 
         // The header's synchronisation request, as its popup sends it.
         function download() {
+            // The tip of the previous round says the same: this round's must be waited for.
             page.mTipWidget.visible = false
+            page.mTipText.text = ""
             page.mTop2.sigSyncClicked(false)
             tryCompare(page.mTipText, "text", "下载成功", 5000)
             settle()

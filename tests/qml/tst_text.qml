@@ -174,9 +174,11 @@ Item {
                 var props = data.component === sureBtnComponent ? { "mSureStr": data.texts[i] }
                                                                 : { "mText": data.texts[i] }
                 var button = createTemporaryObject(data.component, root, props)
-                // The text is the content item, or beside the icon in it.
-                var text = button.contentItem.truncated !== undefined
-                        ? button.contentItem : button.contentItem.children[1]
+                // The text is the content item, or beside the icon (or the busy ring) in it.
+                var content = button.contentItem
+                if (content.truncated === undefined && content.children.length === 1)
+                    content = content.children[0]
+                var text = content.truncated !== undefined ? content : content.children[1]
                 compare(text.text, data.texts[i])
                 compare(button.Accessible.name, data.texts[i])
             }
