@@ -26,7 +26,7 @@ packages=(
     weston xwayland sway gsettings-desktop-schemas dbus-daemon
     libwayland-dev
     dpkg-dev fakeroot file lintian appstream desktop-file-utils debootstrap systemd
-    mingw-w64 g++-mingw-w64-x86-64-posix wine wine64
+    mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 locales
 )
 
 as_root() {

@@ -30,7 +30,10 @@ private slots:
         QTest::addColumn<QVariant>("value");  // null: unset
         QTest::addColumn<QStringList>("devices");
         QTest::newRow("unset") << QVariant() << QStringList{"receiver"};
+#ifndef Q_OS_WIN
+        // Windows' C runtime removes a variable that is set to nothing.
         QTest::newRow("empty") << QVariant("") << QStringList{};
+#endif
         QTest::newRow("two") << QVariant("ble-mouse,ble-keyboard")
                              << QStringList{"ble-mouse", "ble-keyboard"};
         QTest::newRow("spaces and repeats")
@@ -141,8 +144,11 @@ private slots:
         KSimController sim(options);
         QVERIFY(sim.start());
         QVERIFY(sim.isListening());
+#ifdef Q_OS_UNIX
+        // A socket file only the user may use (Windows: a named pipe, no file).
         QVERIFY(QFileInfo(options.socketPath).permissions() & QFile::ReadOwner);
         QVERIFY(!(QFileInfo(options.socketPath).permissions() & QFile::ReadOther));
+#endif
 
         QLocalSocket client;
         client.connectToServer(options.socketPath);

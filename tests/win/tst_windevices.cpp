@@ -10,8 +10,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <dbt.h>
 #include <windows.h>
+
+#include <dbt.h>
 
 #include <vector>
 

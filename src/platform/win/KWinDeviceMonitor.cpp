@@ -17,6 +17,8 @@ KWinDeviceMonitor::KWinDeviceMonitor(QObject* parent) : KDeviceMonitor(parent) {
 KWinDeviceMonitor::~KWinDeviceMonitor() {
     if (m_notification)
         UnregisterDeviceNotification(HDEVNOTIFY(m_notification));
+    if (m_suspendNotification)
+        UnregisterSuspendResumeNotification(HPOWERNOTIFY(m_suspendNotification));
     if (m_sessionNotification && m_window)
         WTSUnRegisterSessionNotification(reinterpret_cast<HWND>(m_window->handle()));
 }
@@ -47,6 +49,11 @@ bool KWinDeviceMonitor::start() {
         qWarning().noquote() << "[Warn] device notifications refused:" << GetLastError();
         return false;
     }
+    // Message-only windows get no broadcasts: the return from sleep and the session's changes
+    // are asked for by name.
+    if (!m_suspendNotification)
+        m_suspendNotification =
+            RegisterSuspendResumeNotification(window, DEVICE_NOTIFY_WINDOW_HANDLE);
     if (!m_sessionNotification)
         m_sessionNotification = WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
     return true;

@@ -7,8 +7,9 @@
 class KWinMessageWindow;
 
 // Device-interface arrival and removal of the HID class (RegisterDeviceNotificationW on a hidden
-// window, WM_DEVICECHANGE), the return from sleep (WM_POWERBROADCAST) and the console session's
-// connection (WTSRegisterSessionNotification): a fast user switch makes the session inactive.
+// window, WM_DEVICECHANGE), the return from sleep (RegisterSuspendResumeNotification,
+// WM_POWERBROADCAST) and the console session's connection (WTSRegisterSessionNotification): a
+// fast user switch makes the session inactive.
 class KWinDeviceMonitor : public KDeviceMonitor {
     Q_OBJECT
 public:
@@ -30,5 +31,6 @@ private:
 
     std::unique_ptr<KWinMessageWindow> m_window;
     void* m_notification = nullptr;
+    void* m_suspendNotification = nullptr;
     bool m_sessionNotification = false;
 };

@@ -7,9 +7,9 @@
 #include <iostream>
 #include <vector>
 
-// mingw's HID headers carry no C linkage of their own.
+// mingw's HID headers carry no C linkage of their own; hidsdi.h brings hidpi.h after the types
+// it needs.
 extern "C" {
-#include <hidpi.h>
 #include <hidsdi.h>
 }
 #include <setupapi.h>

@@ -34,10 +34,10 @@ bool registerClass() {
 KWinMessageWindow::KWinMessageWindow(Handler handler) : m_handler(std::move(handler)) {
     if (!registerClass())
         return;
-    // A top-level window (not a message-only one): only those receive the power and session
-    // broadcasts. Without WS_VISIBLE it never appears.
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Pointora", WS_POPUP, 0, 0, 0, 0,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    // A message-only window: it is never shown, takes no part in the desktop, and needs no
+    // display driver.
+    HWND window = CreateWindowExW(0, kClassName, L"Pointora", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
     if (!window)
         return;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&m_handler));

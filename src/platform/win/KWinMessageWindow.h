@@ -4,9 +4,9 @@
 
 #include <functional>
 
-// A hidden top-level window of the calling thread that hands every message to a handler: the
-// target of device notifications, raw input and the power and session broadcasts. It is never
-// shown. The thread's event loop (Qt's dispatcher on the main thread) delivers its messages.
+// A hidden message-only window of the calling thread that hands every message to a handler: the
+// target of device notifications, raw input and the power and session notifications. The thread's
+// event loop (Qt's dispatcher on the main thread) delivers its messages.
 class KWinMessageWindow {
 public:
     // Answers true when it handled the message, with the result in *result.
