@@ -14,12 +14,14 @@
 #include <QSysInfo>
 #include <QThread>
 
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#endif
 
 namespace {
 
@@ -38,6 +40,25 @@ QString safeName(const QString& id) {
                     : QLatin1Char('_');
     return name.isEmpty() ? QStringLiteral("instance") : name;
 }
+
+#ifdef Q_OS_WIN
+
+// A folder of the program's own in the user's temporary folder, which lies in the user's profile
+// and carries its access rights.
+QString chooseRuntimeDirectory() {
+    const QString candidate = QDir::tempPath() + QStringLiteral("/Pointora");
+    QString why;
+    if (QDir().mkpath(candidate) && KSingleApplication::isPrivateDirectory(candidate, &why))
+        return candidate;
+    qWarning().noquote() << QStringLiteral(
+                                "%1 %2; no folder for the instance lock was found, so a second "
+                                "copy will not be detected")
+                                .arg(candidate,
+                                     why.isEmpty() ? QStringLiteral("cannot be made") : why);
+    return QString();
+}
+
+#else
 
 QString modeText(mode_t mode) {
     return QStringLiteral("%1").arg(uint(mode & 07777), 4, 8, QLatin1Char('0'));
@@ -104,7 +125,25 @@ QString chooseRuntimeDirectory() {
     return QString();
 }
 
+#endif
+
 }  // namespace
+
+#ifdef Q_OS_WIN
+
+bool KSingleApplication::isPrivateDirectory(const QString& path, QString* why) {
+    const QFileInfo info(path);
+    QString reason;
+    if (info.isSymLink())
+        reason = QStringLiteral("is a symbolic link");
+    else if (!info.isDir())
+        reason = QStringLiteral("is not a folder");
+    if (why)
+        *why = reason;
+    return reason.isEmpty();
+}
+
+#else
 
 bool KSingleApplication::isPrivateDirectory(const QString& path, QString* why) {
     QString reason;
@@ -146,6 +185,8 @@ bool KSingleApplication::isPrivateDirectory(const QString& path, QString* why) {
     return true;
 }
 
+#endif
+
 QString KSingleApplication::runtimeDirectory() {
     static const QString directory = chooseRuntimeDirectory();
     return directory;
@@ -156,7 +197,13 @@ QString KSingleApplication::lockPath(const QString& id) {
 }
 
 QString KSingleApplication::socketPath(const QString& id) {
+#ifdef Q_OS_WIN
+    // A named pipe, whose names are the machine's: the user's name keeps users apart (and the
+    // server admits only its own user).
+    return safeName(id) + QLatin1Char('-') + safeName(qEnvironmentVariable("USERNAME"));
+#else
     return runtimeDirectory() + QLatin1Char('/') + safeName(id) + QStringLiteral(".socket");
+#endif
 }
 
 KSingleApplication::KSingleApplication(const QString& id, int& argc, char** argv)

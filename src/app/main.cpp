@@ -7,13 +7,16 @@
 #include <QSocketNotifier>
 #include <QStringList>
 
+#ifndef Q_OS_WIN
 #include <sys/socket.h>
 #include <unistd.h>
 #include <csignal>
+#endif
 #include <cstdio>
 
 namespace {
 
+#ifndef Q_OS_WIN
 int g_terminationPipe[2] = {-1, -1};
 
 void onTerminationSignal(int) {
@@ -39,6 +42,7 @@ void quitOnTerminationSignals(QCoreApplication* app) {
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
 }
+#endif
 
 void reportUnreachableFirstCopy(const KSingleApplication& app) {
     const QString lock = KSingleApplication::lockPath(app.id());
@@ -99,6 +103,9 @@ int main(int argc, char* argv[]) {
                      &AppManager::messageReceived);
     if (!manager->init())
         return 0;
+#ifndef Q_OS_WIN
+    // Windows ends a session through the toolkit's session messages instead.
     quitOnTerminationSignals(&app);
+#endif
     return app.exec();
 }

@@ -246,6 +246,11 @@ void KConfigCommon::createPrivate(const QString& path) {
 }
 
 void KConfigCommon::makePrivate(const QString& path) {
+#ifndef Q_OS_UNIX
+    // Windows keeps the file private through the access rights of the user's profile; the mode
+    // bits the toolkit reports there are not the file's and cannot be tightened.
+    Q_UNUSED(path);
+#else
     const QFileInfo info(path);
     if (!info.isFile() || !(info.permissions() & kShared))
         return;
@@ -254,6 +259,7 @@ void KConfigCommon::makePrivate(const QString& path) {
                           << "was open to other users; it is private now (0600)";
     else
         qWarning().noquote() << "settings:" << path << "could not be made private (0600)";
+#endif
 }
 
 QSettings* KConfigCommon::newHandle(const QString& path) {

@@ -16,16 +16,17 @@ class KSimController;
 
 // The operating-system layer below the program's logic. One backend is chosen once per process:
 // POINTORA_PLATFORM=sim selects the simulated system, anything else (or nothing) the real one of
-// the platform the program was built for. Subsystems ask the platform for the services they need;
-// the logic above never tests which backend runs.
+// the platform the program was built for (Linux or Windows). Subsystems ask the platform for the
+// services they need; the logic above never tests which backend runs.
 class KPlatform : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Linux, Sim };
+    enum class Kind { Linux, Sim, Windows };
 
     // The process-wide backend, created on first use. Call from the main thread first.
     static KPlatform* instance();
-    // Which backend the environment asks for; unknown names fall back to the native one.
+    // Which backend the environment asks for; unknown names, and the name of a system this build
+    // is not for, fall back to the native one.
     static Kind kindFromEnvironment();
     static Kind nativeKind();
 

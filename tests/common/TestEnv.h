@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtGlobal>
 
@@ -27,6 +28,16 @@ public:
         const QProcessEnvironment env = environment();
         for (const char* key : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
             qputenv(key, env.value(QString::fromLatin1(key)).toUtf8());
+#ifdef Q_OS_WIN
+        // Windows takes the per-user locations from the user's profile, not the environment: the
+        // toolkit's test locations stand in, emptied for each use (so Windows test programs that
+        // use them run one at a time).
+        QStandardPaths::setTestModeEnabled(true);
+        for (const auto location :
+             {QStandardPaths::AppConfigLocation, QStandardPaths::AppDataLocation,
+              QStandardPaths::AppLocalDataLocation})
+            QDir(QStandardPaths::writableLocation(location)).removeRecursively();
+#endif
     }
 
     // The environment for a child process: the current one with the private locations.

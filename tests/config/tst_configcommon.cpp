@@ -30,7 +30,7 @@ void writeAll(const QString& path, const QByteArray& data) {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(data);
 }
-int modeOf(const QString& path) {
+[[maybe_unused]] int modeOf(const QString& path) {
     const QFileDevice::Permissions p = QFileInfo(path).permissions();
     int mode = 0;
     if (p & QFileDevice::ReadOwner)
@@ -53,6 +53,18 @@ int modeOf(const QString& path) {
         mode |= 0001;
     return mode;
 }
+
+// Windows keeps a file private through the access rights of the user's profile; the mode bits
+// the toolkit reports there say nothing.
+#ifdef Q_OS_UNIX
+#define COMPARE_MODE(path, mode) QCOMPARE(modeOf(path), mode)
+#else
+#define COMPARE_MODE(path, mode) \
+    do {                         \
+        Q_UNUSED(path);          \
+        Q_UNUSED(mode);          \
+    } while (false)
+#endif
 }  // namespace
 
 class TestConfigCommon : public QObject {
@@ -180,14 +192,14 @@ private slots:
                                            ((mode & 0040) ? QFileDevice::ReadGroup : 0) |
                                            ((mode & 0020) ? QFileDevice::WriteGroup : 0) |
                                            ((mode & 0004) ? QFileDevice::ReadOther : 0))));
-        QCOMPARE(modeOf(path), mode);
+        COMPARE_MODE(path, mode);
         const QByteArray earlier = "an earlier run's broken copy";
         if (brokenExists)
             writeAll(path + ".broken", earlier);
 
         auto store = freshStore();
-        QCOMPARE(modeOf(configPath("AppConfig.ini")), 0600);
-        QCOMPARE(modeOf(configPath("DeviceFunction.ini")), 0600);
+        COMPARE_MODE(configPath("AppConfig.ini"), 0600);
+        COMPARE_MODE(configPath("DeviceFunction.ini"), 0600);
         if (brokenExists)
             QCOMPARE(readAll(path + ".broken"), earlier);
         if (keptAs.isEmpty()) {
@@ -196,7 +208,7 @@ private slots:
         } else {
             QCOMPARE(store->keptAsidePath(), configPath(keptAs));
             QCOMPARE(readAll(configPath(keptAs)), content);
-            QCOMPARE(modeOf(configPath(keptAs)), 0600);
+            COMPARE_MODE(configPath(keptAs), 0600);
             const QString logged = g_messages.filter(keptAs).join('\n');
             QVERIFY2(!logged.isEmpty(), qPrintable(g_messages.join('\n')));
         }
@@ -234,13 +246,14 @@ private slots:
         QVERIFY(store->setKeyValueWithKeyType(8, 42));
         QCOMPARE(failed.size(), 1);
         const QString message = failed.at(0).at(0).toString();
-        QVERIFY2(message.contains(path) && message.contains("not a file"), qPrintable(message));
+        QVERIFY2(message.contains(QDir::toNativeSeparators(path)) && message.contains("not a file"),
+                 qPrintable(message));
         QCOMPARE(store->saveNotice(), message);
-        QCOMPARE(g_messages.filter(path).filter("not a file").size(), 1);
+        QCOMPARE(g_messages.filter(QDir::toNativeSeparators(path)).filter("not a file").size(), 1);
         store->setKeyValueWithKeyType(1, 21);
         store->setPathByKeyType(1, 2, "/usr/bin/gimp");
         QCOMPARE(failed.size(), 1);  // the same failure: said once
-        QCOMPARE(g_messages.filter(path).filter("not a file").size(), 1);
+        QCOMPARE(g_messages.filter(QDir::toNativeSeparators(path)).filter("not a file").size(), 1);
         QCOMPARE(store->getValueByKeyType(8), 42);
         QCOMPARE(store->getValueByKeyType(1), 21);
         QCOMPARE(store->getPathByKeyType(1, 2), QString("/usr/bin/gimp"));
@@ -262,7 +275,7 @@ private slots:
         QCOMPARE(saved.value("BackKey").toInt(), 29);
         QCOMPARE(saved.value("MouseKeyNumber").toInt(), 5);
         QCOMPARE(saved.value("FilePath/LeftKey_Program").toString(), QString("/usr/bin/gimp"));
-        QCOMPARE(modeOf(path), 0600);
+        COMPARE_MODE(path, 0600);
 
         // A new failure after the recovery is said again.
         QVERIFY(QFile::remove(path));
@@ -323,20 +336,23 @@ private slots:
         auto store = freshStore();
         store->setToken("t0k3n");
         ::umask(previous);
-        QCOMPARE(modeOf(configPath("AppConfig.ini")), 0600);
-        QCOMPARE(modeOf(configPath("DeviceFunction.ini")), 0600);
+        // Made private without a complaint (Windows: nothing to make private).
+        QVERIFY2(g_messages.filter("could not be made private").isEmpty(),
+                 qPrintable(g_messages.join('\n')));
+        COMPARE_MODE(configPath("AppConfig.ini"), 0600);
+        COMPARE_MODE(configPath("DeviceFunction.ini"), 0600);
         // Tightened again when someone opened it up while the program runs.
         QVERIFY(QFile::setPermissions(configPath("AppConfig.ini"), QFileDevice::ReadOwner |
                                                                        QFileDevice::WriteOwner |
                                                                        QFileDevice::ReadOther));
         store->setNickName("mia");
-        QCOMPARE(modeOf(configPath("AppConfig.ini")), 0600);
+        COMPARE_MODE(configPath("AppConfig.ini"), 0600);
         // A file deleted while the program runs is made again private from its first byte,
         // not written open to others and tightened afterwards.
         QVERIFY(QFile::remove(configPath("AppConfig.ini")));
         g_messages.clear();
         store->setToken("n3w");
-        QCOMPARE(modeOf(configPath("AppConfig.ini")), 0600);
+        COMPARE_MODE(configPath("AppConfig.ini"), 0600);
         QVERIFY2(g_messages.filter("open to other users").isEmpty(),
                  qPrintable(g_messages.join('\n')));
         QCOMPARE(QSettings(configPath("AppConfig.ini"), QSettings::IniFormat).value("nickname"),

@@ -162,7 +162,10 @@ private slots:
         qputenv("POINTORA_ONLINE_HOST", "127.0.0.1");
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
         m_config = KConfigCommon::instance();
+#ifdef Q_OS_UNIX
+        // Windows takes the configuration location from the user's profile, not the environment.
         QVERIFY(m_config->appConfigPath().startsWith(m_env.path()));
+#endif
         setOnline(true);
     }
 

@@ -214,7 +214,9 @@ private slots:
         QTest::addColumn<int>("keyType");
         QTest::newRow("left 0x1") << quint64(0x1) << 1;
         QTest::newRow("unknown keyboard code acts as left") << quint64(0x40000999) << 1;
-        QTest::newRow("wider than 32 bits acts as left") << quint64(0x100000002) << 1;
+        // Only where the key-down argument is wider than the driver's 32 bits (not on Windows).
+        if (sizeof(ulong) > 4)
+            QTest::newRow("wider than 32 bits acts as left") << quint64(0x100000002) << 1;
         QTest::newRow("wheel down") << quint64(0x1FF) << 5;
         QTest::newRow("mail key") << quint64(0x4000018A) << 19;
     }
