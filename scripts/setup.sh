@@ -78,37 +78,35 @@ test)
     cd "$build"
     status=0
     ctest --output-on-failure -j "$(nproc)" -LE 'kernel|windows' "$@" || status=$?
-    # The Windows build keeps every core busy too (and builds Qt for Windows the first time on
-    # a machine): after the others, alone. Skipped is said loudly, never counted as passed.
-    windows_log=$(mktemp)
-    set +e
-    ctest --output-on-failure -L windows "$@" 2>&1 | tee "$windows_log"
-    windows_status=${PIPESTATUS[0]}
-    set -e
-    [ "$windows_status" -eq 0 ] || status=$windows_status
-    if grep -q '\*\*\*Skipped' "$windows_log"; then
-        echo "=================================================================="
-        echo "  THE WINDOWS BUILD WAS SKIPPED (see its output above): it was NOT"
-        echo "  built or tested."
-        echo "=================================================================="
-    fi
-    rm -f "$windows_log"
-    # The real-kernel tests boot a virtual machine that keeps every core busy: after the others,
-    # alone. When the machine cannot run one, they are reported as skipped, never as passed.
-    kernel_log=$(mktemp)
-    set +e
-    ctest --output-on-failure -L kernel "$@" 2>&1 | tee "$kernel_log"
-    kernel_status=${PIPESTATUS[0]}
-    set -e
-    [ "$kernel_status" -eq 0 ] || status=$kernel_status
-    if grep -q '\*\*\*Skipped' "$kernel_log"; then
-        echo "=================================================================="
-        echo "  THE REAL-KERNEL TESTS WERE SKIPPED: this machine cannot boot the"
-        echo "  test kernel (see tests/kernel/lab/README.md). They did NOT pass."
-        [ -f kernel-tests-skipped.txt ] && echo "  Why: $(cat kernel-tests-skipped.txt)"
-        echo "=================================================================="
-    fi
-    rm -f "$kernel_log"
+    # Runs the tests of one label alone, after the others, and says loudly when they were
+    # skipped: skipped is never counted as passed.
+    run_alone() {
+        local label=$1 banner=$2
+        shift 2
+        local log
+        log=$(mktemp)
+        set +e
+        ctest --output-on-failure -L "$label" "$@" 2>&1 | tee "$log"
+        local label_status=${PIPESTATUS[0]}
+        set -e
+        [ "$label_status" -eq 0 ] || status=$label_status
+        if grep -q '\*\*\*Skipped' "$log"; then
+            echo "=================================================================="
+            echo "$banner"
+            [ "$label" = kernel ] && [ -f kernel-tests-skipped.txt ] &&
+                echo "  Why: $(cat kernel-tests-skipped.txt)"
+            echo "=================================================================="
+        fi
+        rm -f "$log"
+    }
+    # The Windows build keeps every core busy (and builds Qt for Windows the first time on a
+    # machine).
+    run_alone windows "  THE WINDOWS BUILD WAS SKIPPED (see its output above): it was NOT
+  built or tested." "$@"
+    # The real-kernel tests boot a virtual machine that keeps every core busy. When the machine
+    # cannot run one, they are reported as skipped.
+    run_alone kernel "  THE REAL-KERNEL TESTS WERE SKIPPED: this machine cannot boot the
+  test kernel (see tests/kernel/lab/README.md). They did NOT pass." "$@"
     exit "$status"
     ;;
 *)
