@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -38,9 +39,11 @@ bool readRunValue(const QString& name, DWORD* type, QString* data) {
 
 // What a started batch file writes, once it has run.
 QString waitForFile(const QString& path) {
-    for (int i = 0; i < 200 && !QFile::exists(path); ++i)
+    // The interpreter creates the file before it writes the line: wait for the line, however
+    // slowly the machine runs it.
+    for (int i = 0; i < 300 && QFileInfo(path).size() == 0; ++i)
         QTest::qWait(50);
-    QTest::qWait(100);  // the interpreter may still be writing
+    QTest::qWait(100);  // and for the rest of it
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
