@@ -952,6 +952,13 @@
     </message>
 </context>
 <context>
+    <name>KNoticeClose</name>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
     <name>KPWDTextField</name>
     <message>
         <source>At most %1 characters can be entered here</source>
@@ -1200,10 +1207,6 @@
     <message>
         <source>Failed to download configuration: %1</source>
         <translation>下载失败：%1</translation>
-    </message>
-    <message>
-        <source>Close</source>
-        <translation>关闭</translation>
     </message>
 </context>
 <context>

@@ -333,33 +333,14 @@ Rectangle {
             color: "#ffffff"
             selectionColor: "#4c84ff"
         }
-        Text {
+        KNoticeClose {
             id: mAccessClose
             objectName: "accessNoticeClose"
-            // A button for the keyboard too.
-            activeFocusOnTab: true
-            Accessible.role: Accessible.Button
-            Accessible.name: qsTr("Close")
-            Accessible.onPressAction: activate()
-            Keys.onSpacePressed: activate()
-            Keys.onReturnPressed: activate()
-            Keys.onEnterPressed: activate()
-            KFocusRing {}
-            function activate() {
-                mAccessNotice.dismissed = true
-            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.top: parent.top
             anchors.topMargin: KLocator.getScaleLength(8)
-            text: "\u00d7"
-            font.pointSize: 14
-            color: "#959daf"
-            MouseArea {
-                anchors.fill: parent
-                anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: mAccessClose.activate()
-            }
+            onSigActivated: mAccessNotice.dismissed = true
         }
     }
 
@@ -402,32 +383,15 @@ Rectangle {
             font.pointSize: 10
             color: "#ffb648"
         }
-        Text {
+        KNoticeClose {
             id: mNoticeClose
             objectName: "deviceNoticeClose"
-            // A button for the keyboard too.
-            activeFocusOnTab: true
-            Accessible.role: Accessible.Button
-            Accessible.name: qsTr("Close")
-            Accessible.onPressAction: activate()
-            Keys.onSpacePressed: activate()
-            Keys.onReturnPressed: activate()
-            Keys.onEnterPressed: activate()
-            KFocusRing {}
-            function activate() {
-                KDeviceHook.dismissDeviceNotice()
-                mDeviceNotice.text = ""
-            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.verticalCenter: parent.verticalCenter
-            text: "\u00d7"
-            font.pointSize: 14
-            color: "#959daf"
-            MouseArea {
-                anchors.fill: parent
-                anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: mNoticeClose.activate()
+            onSigActivated: {
+                KDeviceHook.dismissDeviceNotice()
+                mDeviceNotice.text = ""
             }
         }
     }
@@ -472,32 +436,15 @@ Rectangle {
             font.pointSize: 10
             color: "#ffb648"
         }
-        Text {
+        KNoticeClose {
             id: mFunctionNoticeClose
             objectName: "functionNoticeClose"
-            // A button for the keyboard too.
-            activeFocusOnTab: true
-            Accessible.role: Accessible.Button
-            Accessible.name: qsTr("Close")
-            Accessible.onPressAction: activate()
-            Keys.onSpacePressed: activate()
-            Keys.onReturnPressed: activate()
-            Keys.onEnterPressed: activate()
-            KFocusRing {}
-            function activate() {
-                KWinSimulator.dismissFunctionNotice()
-                mFunctionNotice.text = ""
-            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.verticalCenter: parent.verticalCenter
-            text: "\u00d7"
-            font.pointSize: 14
-            color: "#959daf"
-            MouseArea {
-                anchors.fill: parent
-                anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: mFunctionNoticeClose.activate()
+            onSigActivated: {
+                KWinSimulator.dismissFunctionNotice()
+                mFunctionNotice.text = ""
             }
         }
     }
@@ -544,32 +491,15 @@ Rectangle {
             font.pointSize: 10
             color: "#ffb648"
         }
-        Text {
+        KNoticeClose {
             id: mSettingsNoticeClose
             objectName: "settingsNoticeClose"
-            // A button for the keyboard too.
-            activeFocusOnTab: true
-            Accessible.role: Accessible.Button
-            Accessible.name: qsTr("Close")
-            Accessible.onPressAction: activate()
-            Keys.onSpacePressed: activate()
-            Keys.onReturnPressed: activate()
-            Keys.onEnterPressed: activate()
-            KFocusRing {}
-            function activate() {
-                KConfigCommon.dismissSaveNotice()
-                mSettingsNotice.text = ""
-            }
             anchors.right: parent.right
             anchors.rightMargin: KLocator.getScaleLength(16)
             anchors.verticalCenter: parent.verticalCenter
-            text: "\u00d7"
-            font.pointSize: 14
-            color: "#959daf"
-            MouseArea {
-                anchors.fill: parent
-                anchors.margins: -KLocator.getScaleLength(8)
-                onClicked: mSettingsNoticeClose.activate()
+            onSigActivated: {
+                KConfigCommon.dismissSaveNotice()
+                mSettingsNotice.text = ""
             }
         }
     }
